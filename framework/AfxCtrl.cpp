@@ -1,0 +1,137 @@
+// AfxCtrl.cpp - CEdit, CStatic, CListCtrl, CImageList, CBitmap.
+#include "framework/AfxCtrl.h"
+
+void CEdit::SetSel(int nStartChar, int nEndChar, BOOL bNoScroll)
+{
+    SendMessage(EM_SETSEL, (WPARAM)nStartChar, (LPARAM)nEndChar);
+    if (!bNoScroll)
+        SendMessage(EM_SCROLLCARET);
+}
+
+BOOL CStatic::Create(LPCSTR pszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
+{
+    return CreateEx(0, "STATIC", pszText, dwStyle, rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top, pParentWnd ? pParentWnd->m_hWnd : NULL, nID);
+}
+
+int CListCtrl::InsertColumn(int nCol, LPCSTR pszHeading, int nFormat, int nWidth, int nSubItem)
+{
+    LVCOLUMNA column;
+    ZeroMemory(&column, sizeof(column));
+    column.mask = LVCF_TEXT | LVCF_FMT;
+    column.fmt = nFormat;
+    column.pszText = (LPSTR)pszHeading;
+    if (nWidth != -1)
+    {
+        column.mask |= LVCF_WIDTH;
+        column.cx = nWidth;
+    }
+    if (nSubItem != -1)
+    {
+        column.mask |= LVCF_SUBITEM;
+        column.iSubItem = nSubItem;
+    }
+    return (int)SendMessage(LVM_INSERTCOLUMNA, (WPARAM)nCol, (LPARAM)&column);
+}
+
+int CListCtrl::InsertItem(int nItem, LPCSTR pszItem, int nImage)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof(item));
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = nItem;
+    item.pszText = (LPSTR)(pszItem ? pszItem : "");
+    item.iImage = nImage;
+    return InsertItem(&item);
+}
+
+BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCSTR pszText)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof(item));
+    item.iSubItem = nSubItem;
+    item.pszText = (LPSTR)(pszText ? pszText : "");
+    return (BOOL)SendMessage(LVM_SETITEMTEXTA, (WPARAM)nItem, (LPARAM)&item);
+}
+
+CString CListCtrl::GetItemText(int nItem, int nSubItem) const
+{
+    CString text;
+    LVITEMA item;
+    ZeroMemory(&item, sizeof(item));
+    item.iSubItem = nSubItem;
+    // The control cannot report a cell's length: grow the buffer until it fits.
+    for (int size = 256;; size *= 4)
+    {
+        item.cchTextMax = size;
+        item.pszText = text.GetBuffer(size - 1);
+        int n = (int)SendMessage(LVM_GETITEMTEXTA, (WPARAM)nItem, (LPARAM)&item);
+        if (n < size - 1 || size >= (1 << 26))
+        {
+            text.ReleaseBuffer(n < 0 ? 0 : (n < size ? n : size - 1));
+            return text;
+        }
+    }
+}
+
+BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof(item));
+    item.stateMask = nMask;
+    item.state = nState;
+    return (BOOL)SendMessage(LVM_SETITEMSTATE, (WPARAM)nItem, (LPARAM)&item);
+}
+
+HIMAGELIST CListCtrl::SetImageList(CImageList* pImageList, int nImageListType)
+{
+    return (HIMAGELIST)SendMessage(LVM_SETIMAGELIST, (WPARAM)nImageListType,
+                                   (LPARAM)(pImageList ? pImageList->m_hImageList : NULL));
+}
+
+BOOL CImageList::Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow)
+{
+    DeleteImageList();
+    m_hImageList = ImageList_Create(cx, cy, nFlags, nInitial, nGrow);
+    return m_hImageList != NULL;
+}
+
+BOOL CImageList::DeleteImageList()
+{
+    if (!m_hImageList)
+        return FALSE;
+    ImageList_Destroy(m_hImageList);
+    m_hImageList = NULL;
+    return TRUE;
+}
+
+BOOL CBitmap::LoadBitmap(UINT nIDResource)
+{
+    LPCSTR pszName = MAKEINTRESOURCEA(nIDResource);
+    return Attach(::LoadBitmapA(AfxFindResourceHandle(pszName, (LPCSTR)RT_BITMAP), pszName));
+}
+
+BOOL CBitmap::Attach(HBITMAP hBitmap)
+{
+    if (!hBitmap)
+        return FALSE;
+    DeleteObject();
+    m_hObject = hBitmap;
+    return TRUE;
+}
+
+HBITMAP CBitmap::Detach()
+{
+    HBITMAP h = m_hObject;
+    m_hObject = NULL;
+    return h;
+}
+
+BOOL CBitmap::DeleteObject()
+{
+    if (!m_hObject)
+        return FALSE;
+    ::DeleteObject(m_hObject);
+    m_hObject = NULL;
+    return TRUE;
+}

@@ -1,0 +1,523 @@
+// AfxWnd.cpp - CObject, CCmdTarget, CWnd, AfxWndProc, the process-wide handles
+// and message boxes.
+#include "framework/AfxWnd.h"
+#include "framework/AfxApp.h"
+#include "framework/AfxDialog.h"
+
+#include <map>
+#include <memory>
+
+// ---------------------------------------------------------------------------
+// Run-time class information
+
+BOOL CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBaseClass) const
+{
+    for (const CRuntimeClass* p = this; p; p = p->m_pfnGetBaseClass ? p->m_pfnGetBaseClass() : NULL)
+        if (p == pBaseClass)
+            return TRUE;
+    return FALSE;
+}
+
+CRuntimeClass* CObject::GetThisClass()
+{
+    static CRuntimeClass rc = { "CObject", (int)sizeof(CObject), 0xFFFF, NULL, NULL };
+    return &rc;
+}
+
+CRuntimeClass* CObject::GetRuntimeClass() const
+{
+    return CObject::GetThisClass();
+}
+
+IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+
+// CCmdTarget has no run-time class of its own; CWnd's base is reported as CObject.
+// (Kept as a typedef-free special case: CCmdTarget is an implementation detail.)
+
+// ---------------------------------------------------------------------------
+// Message maps
+
+const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
+{
+    static const AFX_MSGMAP_ENTRY entries[] = { { 0, 0, 0, AfxHandler() } };
+    static const AFX_MSGMAP map = { NULL, &entries[0] };
+    return &map;
+}
+
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
+
+const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const
+{
+    for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap;
+         pMap = pMap->pfnGetBaseMap ? pMap->pfnGetBaseMap() : NULL)
+    {
+        for (const AFX_MSGMAP_ENTRY* p = pMap->lpEntries; p->nMessage != 0; ++p)
+            if (p->nMessage == nMessage && p->nCode == nCode && p->nID == nID)
+                return p;
+    }
+    return NULL;
+}
+
+BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+END_MESSAGE_MAP()
+
+// ---------------------------------------------------------------------------
+// Process-wide handles
+
+namespace
+{
+HINSTANCE g_hInstance = NULL;
+HINSTANCE g_hResource = NULL;
+AFX_MESSAGEBOX_HOOK g_pfnMessageBoxHook = NULL;
+
+const char kPropName[] = "AfxCWnd";
+
+// The "window being created" slot and its hook.
+CWnd* g_pWndInit = NULL;
+HHOOK g_hHookCreate = NULL;
+}
+
+HINSTANCE AfxGetInstanceHandle()
+{
+    if (!g_hInstance)
+        g_hInstance = ::GetModuleHandleA(NULL);
+    return g_hInstance;
+}
+
+void AfxSetInstanceHandle(HINSTANCE hInstance)
+{
+    g_hInstance = hInstance;
+}
+
+HINSTANCE AfxGetResourceHandle()
+{
+    return g_hResource ? g_hResource : AfxGetInstanceHandle();
+}
+
+void AfxSetResourceHandle(HINSTANCE hResource)
+{
+    g_hResource = hResource;
+}
+
+HINSTANCE AfxFindResourceHandle(LPCSTR pszName, LPCSTR pszType)
+{
+    HINSTANCE hRes = AfxGetResourceHandle();
+    if (hRes && ::FindResourceA(hRes, pszName, pszType))
+        return hRes;
+    return AfxGetInstanceHandle();
+}
+
+CWnd* AfxGetMainWnd()
+{
+    CWinApp* pApp = AfxGetApp();
+    return pApp ? pApp->m_pMainWnd : NULL;
+}
+
+AFX_MESSAGEBOX_HOOK AfxSetMessageBoxHook(AFX_MESSAGEBOX_HOOK pfnHook)
+{
+    AFX_MESSAGEBOX_HOOK pfnOld = g_pfnMessageBoxHook;
+    g_pfnMessageBoxHook = pfnHook;
+    return pfnOld;
+}
+
+int AfxShowMessageBox(HWND hOwner, LPCSTR pszText, LPCSTR pszCaption, UINT nType)
+{
+    if (g_pfnMessageBoxHook)
+        return g_pfnMessageBoxHook(hOwner, pszText, pszCaption, nType);
+    return ::MessageBoxA(hOwner, pszText, pszCaption, nType);
+}
+
+int AfxMessageBox(LPCSTR pszText, UINT nType, UINT /*nIDHelp*/)
+{
+    HWND hOwner = NULL;
+    CWnd* pMain = AfxGetMainWnd();
+    if (pMain && pMain->m_hWnd && ::IsWindowEnabled(pMain->m_hWnd))
+        hOwner = pMain->m_hWnd;
+    CWinApp* pApp = AfxGetApp();
+    LPCSTR pszCaption = pApp && pApp->m_pszAppName ? pApp->m_pszAppName : "";
+    if (!(nType & MB_ICONMASK))
+    {
+        UINT nButtons = nType & MB_TYPEMASK;
+        nType |= (nButtons == MB_OKCANCEL || nButtons == MB_YESNO || nButtons == MB_YESNOCANCEL)
+                     ? MB_ICONQUESTION : MB_ICONEXCLAMATION;
+    }
+    return AfxShowMessageBox(hOwner, pszText, pszCaption, nType);
+}
+
+int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp)
+{
+    CString text;
+    if (!text.LoadString(nIDPrompt) && nIDPrompt == AFX_IDP_PARSE_INT)
+        text = "Please enter an integer.";
+    return AfxMessageBox(text, nType, nIDHelp);
+}
+
+// ---------------------------------------------------------------------------
+// The window procedure
+
+struct CWnd::Wrapper
+{
+    std::map<HWND, std::unique_ptr<CWnd>> map;
+};
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+{
+    return hWnd ? (CWnd*)::GetPropA(hWnd, kPropName) : NULL;
+}
+
+LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
+    if (!pWnd || pWnd->m_hWnd != hWnd)
+        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+
+    MSG saved = pWnd->m_currentMsg;
+    pWnd->m_currentMsg.hwnd = hWnd;
+    pWnd->m_currentMsg.message = message;
+    pWnd->m_currentMsg.wParam = wParam;
+    pWnd->m_currentMsg.lParam = lParam;
+
+    LRESULT lResult = 0;
+#if defined(__cpp_exceptions) || defined(_CPPUNWIND)
+    try
+    {
+        lResult = pWnd->WindowProc(message, wParam, lParam);
+    }
+    catch (...)
+    {
+        // Nothing may unwind through the system's callback: note it and go on.
+        ::OutputDebugStringA("AfxWndProc: an exception reached the window procedure\n");
+        lResult = 0;
+    }
+#else
+    lResult = pWnd->WindowProc(message, wParam, lParam);
+#endif
+
+    pWnd->m_currentMsg = saved;
+    if (message == WM_NCDESTROY)
+    {
+        pWnd->Detach();
+        pWnd->PostNcDestroy();
+    }
+    return lResult;
+}
+
+// CBT hook for the "window being created" slot: ties the first window created
+// while the slot is set, before it gets WM_NCCREATE.
+static LRESULT CALLBACK AfxCbtFilterHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND && g_pWndInit)
+    {
+        CWnd* pWnd = g_pWndInit;
+        g_pWndInit = NULL;
+        pWnd->SubclassWindow((HWND)wParam);
+    }
+    return ::CallNextHookEx(g_hHookCreate, code, wParam, lParam);
+}
+
+void AfxHookWindowCreate(CWnd* pWnd)
+{
+    if (!g_hHookCreate)
+        g_hHookCreate = ::SetWindowsHookExA(WH_CBT, AfxCbtFilterHook, NULL, ::GetCurrentThreadId());
+    g_pWndInit = pWnd;
+}
+
+BOOL AfxUnhookWindowCreate()
+{
+    if (g_hHookCreate)
+    {
+        ::UnhookWindowsHookEx(g_hHookCreate);
+        g_hHookCreate = NULL;
+    }
+    BOOL bTied = (g_pWndInit == NULL);
+    g_pWndInit = NULL;
+    return bTied;
+}
+
+// ---------------------------------------------------------------------------
+// CWnd
+
+CWnd::CWnd()
+    : m_hWnd(NULL), m_pfnSuper(NULL), m_currentMsg(), m_bLockoutNotify(FALSE), m_pWrappers(NULL)
+{
+}
+
+CWnd::~CWnd()
+{
+    if (m_hWnd && FromHandlePermanent(m_hWnd) == this)
+        UnsubclassWindow();
+    m_hWnd = NULL;
+    FreeWrappers();
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd)
+{
+    if (!hWnd || !::IsWindow(hWnd) || m_hWnd || FromHandlePermanent(hWnd))
+        return FALSE;
+    ::SetPropA(hWnd, kPropName, (HANDLE)this);
+    m_hWnd = hWnd;
+    m_pfnSuper = (WNDPROC)::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)AfxWndProc);
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
+{
+    if (!pParent || !pParent->m_hWnd)
+        return FALSE;
+    return SubclassWindow(::GetDlgItem(pParent->m_hWnd, (int)nID));
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+    HWND hWnd = m_hWnd;
+    if (!hWnd)
+        return NULL;
+    if ((WNDPROC)::GetWindowLongPtrA(hWnd, GWLP_WNDPROC) == AfxWndProc && m_pfnSuper)
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)m_pfnSuper);
+    Detach();
+    return hWnd;
+}
+
+void CWnd::Detach()
+{
+    if (m_hWnd && FromHandlePermanent(m_hWnd) == this)
+        ::RemovePropA(m_hWnd, kPropName);
+    m_hWnd = NULL;
+    m_pfnSuper = NULL;
+    FreeWrappers();
+}
+
+void CWnd::FreeWrappers()
+{
+    delete m_pWrappers;
+    m_pWrappers = NULL;
+}
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR pszClassName, LPCSTR pszWindowName, DWORD dwStyle,
+                    int x, int y, int cx, int cy, HWND hWndParent, UINT nID)
+{
+    if (m_hWnd)
+        return FALSE;
+    AfxHookWindowCreate(this);
+    HWND hWnd = ::CreateWindowExA(dwExStyle, pszClassName, pszWindowName, dwStyle, x, y, cx, cy,
+                                  hWndParent, (HMENU)(UINT_PTR)nID, AfxGetInstanceHandle(), NULL);
+    AfxUnhookWindowCreate();
+    if (!hWnd)
+    {
+        m_hWnd = NULL;
+        return FALSE;
+    }
+    if (!m_hWnd)   // created without passing through the hook: tie it now
+        SubclassWindow(hWnd);
+    return m_hWnd == hWnd;
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    if (!m_hWnd)
+        return FALSE;
+    HWND hWnd = m_hWnd;
+    BOOL bResult = ::DestroyWindow(hWnd);
+    if (m_hWnd == hWnd)   // not tied: WM_NCDESTROY did not come through us
+        Detach();
+    return bResult;
+}
+
+CWnd* CWnd::WrapHandle(HWND hWnd) const
+{
+    if (!hWnd)
+        return NULL;
+    if (CWnd* p = FromHandlePermanent(hWnd))
+        return p;
+    CWnd* self = const_cast<CWnd*>(this);
+    if (!self->m_pWrappers)
+        self->m_pWrappers = new Wrapper;
+    std::unique_ptr<CWnd>& slot = self->m_pWrappers->map[hWnd];
+    if (!slot)
+    {
+        slot.reset(new CWnd);
+        slot->m_hWnd = hWnd;   // not tied: the wrapper only names the window
+    }
+    return slot.get();
+}
+
+CWnd* CWnd::GetDlgItem(int nID) const
+{
+    return m_hWnd ? WrapHandle(::GetDlgItem(m_hWnd, nID)) : NULL;
+}
+
+CWnd* CWnd::GetParent() const
+{
+    return m_hWnd ? WrapHandle(::GetParent(m_hWnd)) : NULL;
+}
+
+void CWnd::GetWindowText(CString& rString) const
+{
+    int n = ::GetWindowTextLengthA(m_hWnd);
+    LPSTR p = rString.GetBuffer(n);
+    int got = n > 0 ? ::GetWindowTextA(m_hWnd, p, n + 1) : 0;
+    rString.ReleaseBuffer(got > 0 ? got : 0);
+}
+
+void CWnd::ScreenToClient(LPRECT lpRect) const
+{
+    ::MapWindowPoints(NULL, m_hWnd, (LPPOINT)lpRect, 2);
+}
+
+void CWnd::ClientToScreen(LPRECT lpRect) const
+{
+    ::MapWindowPoints(m_hWnd, NULL, (LPPOINT)lpRect, 2);
+}
+
+CWnd* CWnd::SetFocus()
+{
+    return WrapHandle(::SetFocus(m_hWnd));
+}
+
+BOOL CWnd::PreTranslateMessage(MSG* /*pMsg*/)
+{
+    return FALSE;
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT lResult = 0;
+    if (!OnWndMsg(message, wParam, lParam, &lResult))
+        lResult = DefWindowProc(message, wParam, lParam);
+    return lResult;
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    const AFX_MSGMAP_ENTRY* pEntry = NULL;
+    NMHDR* pNMHDR = NULL;
+
+    if (message == WM_COMMAND)
+    {
+        // Control notifications raised while UpdateData writes the controls
+        // are not the user's doing: they are dropped.
+        if (lParam != 0 && m_bLockoutNotify)
+        {
+            *pResult = 0;
+            return TRUE;
+        }
+        pEntry = FindMessageEntry(WM_COMMAND, HIWORD(wParam), LOWORD(wParam));
+    }
+    else if (message == WM_NOTIFY)
+    {
+        pNMHDR = (NMHDR*)lParam;
+        if (!pNMHDR)
+            return FALSE;
+        if (m_bLockoutNotify)
+        {
+            *pResult = 0;
+            return TRUE;
+        }
+        pEntry = FindMessageEntry(WM_NOTIFY, pNMHDR->code, (UINT)pNMHDR->idFrom);
+    }
+    else
+    {
+        pEntry = FindMessageEntry(message, 0, 0);
+    }
+    if (!pEntry)
+        return FALSE;
+
+    const AfxHandler& h = pEntry->handler;
+    *pResult = 0;
+    switch (h.sig)
+    {
+    case AfxHandler::Void:
+        (this->*h.pfnVoid)();
+        break;
+    case AfxHandler::Notify:
+        (this->*h.pfnNotify)(pNMHDR, pResult);
+        break;
+    case AfxHandler::Create:
+        *pResult = (this->*h.pfnCreate)((LPCREATESTRUCT)lParam);
+        break;
+    case AfxHandler::Char:
+        (this->*h.pfnChar)((UINT)wParam, LOWORD(lParam), HIWORD(lParam));
+        break;
+    case AfxHandler::Message:
+        *pResult = (this->*h.pfnMessage)(wParam, lParam);
+        break;
+    default:
+        return FALSE;
+    }
+    return TRUE;
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_pfnSuper)
+        return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Default()
+{
+    return DefWindowProc(m_currentMsg.message, m_currentMsg.wParam, m_currentMsg.lParam);
+}
+
+int CWnd::OnCreate(LPCREATESTRUCT)
+{
+    return (int)Default();
+}
+
+void CWnd::OnDestroy()
+{
+    Default();
+}
+
+void CWnd::OnChar(UINT, UINT, UINT)
+{
+    Default();
+}
+
+void CWnd::DoDataExchange(CDataExchange*)
+{
+}
+
+BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
+{
+    if (!m_hWnd)
+        return FALSE;
+    CDataExchange dx(this, bSaveAndValidate);
+    BOOL bOldLockout = m_bLockoutNotify;
+    m_bLockoutNotify = TRUE;
+    DoDataExchange(&dx);
+    m_bLockoutNotify = bOldLockout;
+    // The failure is reported once the controls are quiet again, so that the
+    // focus moving to the field reaches the page like any other focus change.
+    return dx.ReportFailure();
+}
+
+void CWnd::PostNcDestroy()
+{
+    CWinApp* pApp = AfxGetApp();
+    if (pApp && pApp->m_pMainWnd == this)
+        ::PostQuitMessage(0);
+}
+
+void AfxSetWindowText(HWND hWndCtrl, LPCSTR pszNew)
+{
+    if (!hWndCtrl)
+        return;
+    if (!pszNew)
+        pszNew = "";
+    int nNewLen = lstrlenA(pszNew);
+    int nOldLen = ::GetWindowTextLengthA(hWndCtrl);
+    if (nNewLen == nOldLen)
+    {
+        CString old;
+        LPSTR p = old.GetBuffer(nOldLen);
+        ::GetWindowTextA(hWndCtrl, p, nOldLen + 1);
+        old.ReleaseBuffer();
+        if (old == pszNew)
+            return;
+    }
+    ::SetWindowTextA(hWndCtrl, pszNew);
+}
