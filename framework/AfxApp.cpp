@@ -92,8 +92,7 @@ int CWinApp::Run()
 
 HICON CWinApp::LoadIcon(UINT nIDResource) const
 {
-    LPCSTR pszName = MAKEINTRESOURCEA(nIDResource);
-    return ::LoadIconA(AfxFindResourceHandle(pszName, (LPCSTR)RT_GROUP_ICON), pszName);
+    return AfxLoadIcon(nIDResource);
 }
 
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow)

@@ -110,6 +110,12 @@ HINSTANCE AfxFindResourceHandle(LPCSTR pszName, LPCSTR pszType)
     return AfxGetInstanceHandle();
 }
 
+HICON AfxLoadIcon(UINT nIDResource)
+{
+    LPCSTR pszName = MAKEINTRESOURCEA(nIDResource);
+    return ::LoadIconA(AfxFindResourceHandle(pszName, (LPCSTR)RT_GROUP_ICON), pszName);
+}
+
 CWnd* AfxGetMainWnd()
 {
     CWinApp* pApp = AfxGetApp();

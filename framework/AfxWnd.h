@@ -216,6 +216,9 @@ void AfxSetInstanceHandle(HINSTANCE hInstance);
 // it has it, else the executable.
 HINSTANCE AfxFindResourceHandle(LPCSTR pszName, LPCSTR pszType);
 
+// Loads icon nID from the resource handle, else from the executable.
+HICON AfxLoadIcon(UINT nIDResource);
+
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 

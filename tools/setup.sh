@@ -18,6 +18,7 @@ ensure_packages() {
   command -v xwd >/dev/null || missing+=(x11-apps)
   command -v convert >/dev/null || missing+=(imagemagick)
   command -v flock >/dev/null || missing+=(util-linux)
+  [ -e /usr/share/wine/fonts/tahoma.ttf ] || missing+=(fonts-wine)
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive

@@ -1,0 +1,129 @@
+// ServiceApp.cpp - CServiceApp and the one application object.
+#include "app/ServiceApp.h"
+
+#include "app/ResourceLocator.h"
+#include "app/StartupDialog.h"
+#include "lang/ServiceRes.h"
+#include "service/DeviceService.h"
+#include "sheet/ServiceSheet.h"
+
+// Page masks: every page, or every page but device memory and device tasks.
+static const UINT kFullPageMask = 0x7F;
+static const UINT kReducedPageMask = 0x79;
+
+CServiceApp theApp;
+
+BEGIN_MESSAGE_MAP(CServiceApp, CWinApp)
+END_MESSAGE_MAP()
+
+CServiceApp::CServiceApp() : m_hMapping(NULL), m_hResourceModule(NULL), m_hSavedResource(NULL)
+{
+}
+
+BOOL CServiceApp::InitInstance()
+{
+    BOOL bResult = TRUE;
+    Enable3dControls();
+
+    // Every dialog, string and bitmap comes from the resource module from here on.
+    m_hSavedResource = AfxGetResourceHandle();
+    m_hResourceModule = LoadResourceModule(m_hInstance);
+    if (m_hResourceModule)
+        AfxSetResourceHandle(m_hResourceModule);
+
+    // One instance per desktop. The error code read below must be the one
+    // these two calls leave, not an older one.
+    ::SetLastError(0);
+    m_hMapping = ::CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(DWORD),
+                                      SERVICEAPP_INSTANCE_SLOT);
+    DWORD* pSlot = m_hMapping ? (DWORD*)::MapViewOfFile(m_hMapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(DWORD))
+                              : NULL;
+    DWORD dwError = ::GetLastError();
+
+    if (dwError == ERROR_ALREADY_EXISTS)
+    {
+        // Another instance runs: bring its window forward and end.
+        HWND hOther = pSlot ? (HWND)(ULONG_PTR)*pSlot : NULL;
+        if (hOther)
+        {
+            ::ShowWindow(hOther, SW_RESTORE);
+            ::SetForegroundWindow(hOther);
+        }
+        bResult = FALSE;
+    }
+    else if (dwError == 0)
+    {
+        ::CoInitialize(NULL);
+        HRESULT hr = ::CoCreateInstance(CLSID_DeviceService, NULL, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                        IID_IDeviceService, (void**)&g_pDeviceService);
+        if (FAILED(hr))
+        {
+            g_pDeviceService = NULL;
+            CString caption, text;
+            caption.LoadString(IDS_NO_SERVICE_CAPTION);
+            text.LoadString(IDS_NO_SERVICE_TEXT);
+            AfxShowMessageBox(NULL, text, caption, MB_OK | MB_ICONERROR);
+            ::CoUninitialize();
+            bResult = FALSE;
+        }
+        else
+        {
+            CStartupDialog dlg(NULL);
+            if (dlg.DoModal() != IDOK)
+            {
+                bResult = FALSE;   // the device service is released in ExitInstance
+            }
+            else
+            {
+                UINT nPageMask = dlg.IsFullPageSet() ? kFullPageMask : kReducedPageMask;
+                CString title, appTitle;
+                title.LoadString(IDS_SHEET_TITLE);
+                appTitle.LoadString(IDS_APP_TITLE);
+                title += " - ";
+                title += appTitle;
+
+                static CServiceSheet sheet(title, nPageMask);
+                m_pMainWnd = &sheet;
+                sheet.m_psh.dwFlags |= PSH_NOAPPLYNOW;
+                sheet.Create(NULL, (DWORD)-1, 0);
+                if (pSlot)
+                    *pSlot = (DWORD)(ULONG_PTR)sheet.m_hWnd;
+                if (!sheet.m_hWnd)
+                {
+                    // No window (a template missing from the resource module,
+                    // say): end rather than run on without one.
+                    m_pMainWnd = NULL;
+                    bResult = FALSE;
+                }
+            }
+        }
+    }
+    // Any other error: nothing is created; the message loop finds no main
+    // window and the application ends at once.
+
+    if (pSlot)
+        ::UnmapViewOfFile(pSlot);
+    return bResult;
+}
+
+int CServiceApp::ExitInstance()
+{
+    if (g_pDeviceService)
+    {
+        g_pDeviceService->Release();
+        g_pDeviceService = NULL;
+        ::CoUninitialize();
+    }
+    if (m_hResourceModule)
+    {
+        AfxSetResourceHandle(m_hSavedResource);
+        FreeResourceModule(m_hInstance, AfxGetResourceHandle());
+        m_hResourceModule = NULL;
+    }
+    if (m_hMapping)
+    {
+        ::CloseHandle(m_hMapping);
+        m_hMapping = NULL;
+    }
+    return CWinApp::ExitInstance();
+}

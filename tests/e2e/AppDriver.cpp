@@ -1,0 +1,185 @@
+// AppDriver.cpp - AppProcess and the window helpers of the end-to-end tests.
+#include "AppDriver.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include "lang/ServiceRes.h"
+
+namespace e2e
+{
+
+std::string BinDir()
+{
+    char path[MAX_PATH] = "";
+    ::GetModuleFileNameA(NULL, path, MAX_PATH);
+    std::string dir(path);
+    size_t slash = dir.find_last_of("\\/");
+    return (slash == std::string::npos ? std::string() : dir.substr(0, slash + 1)) + "..\\bin\\";
+}
+
+AppProcess::~AppProcess()
+{
+    if (IsRunning())
+        Kill();
+    if (m_hProcess)
+        ::CloseHandle(m_hProcess);
+}
+
+bool AppProcess::Start(const std::string& exePath, const std::vector<std::string>& extraEnv)
+{
+    std::string exe = exePath.empty() ? BinDir() + "ServiceApp.exe" : exePath;
+    for (const std::string& e : extraEnv)
+    {
+        size_t eq = e.find('=');
+        if (eq != std::string::npos)
+            ::SetEnvironmentVariableA(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str());
+    }
+    std::string cmd = "\"" + exe + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    std::string dir = exe.substr(0, exe.find_last_of("\\/") + 1);
+    BOOL ok = ::CreateProcessA(exe.c_str(), &cmd[0], NULL, NULL, FALSE, 0, NULL,
+                               dir.empty() ? NULL : dir.c_str(), &si, &pi);
+    for (const std::string& e : extraEnv)
+    {
+        size_t eq = e.find('=');
+        if (eq != std::string::npos)
+            ::SetEnvironmentVariableA(e.substr(0, eq).c_str(), NULL);
+    }
+    if (!ok)
+        return false;
+    ::CloseHandle(pi.hThread);
+    m_hProcess = pi.hProcess;
+    m_pid = pi.dwProcessId;
+    ::WaitForInputIdle(m_hProcess, 5000);
+    return true;
+}
+
+bool AppProcess::WaitExit(DWORD timeoutMs, DWORD* pExitCode)
+{
+    if (!m_hProcess)
+        return true;
+    if (::WaitForSingleObject(m_hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    if (pExitCode)
+        ::GetExitCodeProcess(m_hProcess, pExitCode);
+    return true;
+}
+
+bool AppProcess::IsRunning() const
+{
+    return m_hProcess && ::WaitForSingleObject(m_hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void AppProcess::Kill()
+{
+    if (m_hProcess)
+    {
+        ::TerminateProcess(m_hProcess, 99);
+        ::WaitForSingleObject(m_hProcess, 5000);
+    }
+}
+
+namespace
+{
+struct EnumData
+{
+    DWORD pid;
+    std::vector<HWND>* out;
+};
+
+BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
+{
+    EnumData* data = (EnumData*)lParam;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    if (pid == data->pid)
+        data->out->push_back(hWnd);
+    return TRUE;
+}
+} // namespace
+
+std::vector<HWND> TopWindows(DWORD pid)
+{
+    std::vector<HWND> windows;
+    EnumData data = {pid, &windows};
+    ::EnumWindows(CollectWindow, (LPARAM)&data);
+    return windows;
+}
+
+std::string WindowText(HWND hWnd)
+{
+    char buf[1024] = "";
+    // WM_GETTEXT, not GetWindowText: it reaches windows of other processes too.
+    ::SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof(buf), (LPARAM)buf, SMTO_ABORTIFHUNG, 5000, NULL);
+    return buf;
+}
+
+std::string ClassName(HWND hWnd)
+{
+    char buf[256] = "";
+    ::GetClassNameA(hWnd, buf, sizeof(buf));
+    return buf;
+}
+
+std::string ResourceText(UINT nID)
+{
+    static HINSTANCE hRes =
+        ::LoadLibraryExA((BinDir() + "lang\\ServiceRes.dll").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    char buf[1024] = "";
+    if (hRes)
+        ::LoadStringA(hRes, nID, buf, sizeof(buf));
+    return buf;
+}
+
+int RunAndWait(const std::string& commandLine, DWORD timeoutMs)
+{
+    std::string cmd = commandLine;
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+        return -1;
+    ::CloseHandle(pi.hThread);
+    DWORD code = (DWORD)-1;
+    if (::WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(pi.hProcess, &code);
+    else
+        ::TerminateProcess(pi.hProcess, 99);
+    ::CloseHandle(pi.hProcess);
+    return (int)code;
+}
+
+BOOL PassStartupGate(HWND hDialog, const char* pszModel)
+{
+    HWND hEdit = ::GetDlgItem(hDialog, IDC_MODEL_NAME);
+    HWND hAccept = ::GetDlgItem(hDialog, IDC_ACCEPT);
+    if (!hEdit || !hAccept)
+        return FALSE;
+    for (const char* p = pszModel; *p; ++p)
+        ::SendMessageA(hEdit, WM_CHAR, (WPARAM)(BYTE)*p, 1);
+    if (!::IsWindowEnabled(hAccept))
+        return FALSE;
+    ::PostMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDC_ACCEPT, BN_CLICKED), (LPARAM)hAccept);
+    return TRUE;
+}
+
+std::vector<std::string> PageTexts(HWND hSheet)
+{
+    std::vector<std::string> texts;
+    HWND hTab = (HWND)::SendMessageA(hSheet, PSM_GETTABCONTROL, 0, 0);
+    int n = hTab ? (int)::SendMessageA(hTab, TCM_GETITEMCOUNT, 0, 0) : 0;
+    for (int i = 0; i < n; ++i)
+    {
+        ::SendMessageA(hSheet, PSM_SETCURSEL, (WPARAM)i, 0);
+        HWND hPage = (HWND)::SendMessageA(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+        texts.push_back(hPage ? WindowText(hPage) : std::string());
+    }
+    if (n > 0)
+        ::SendMessageA(hSheet, PSM_SETCURSEL, 0, 0);
+    return texts;
+}
+
+} // namespace e2e

@@ -1,0 +1,186 @@
+// ShellE2ETests.cpp - ServiceApp.exe end to end: the start-up gate, both page
+// sets, the title, closing, a second instance, and a missing device service.
+#include <gtest/gtest.h>
+
+#include "AppDriver.h"
+#include "lang/ServiceRes.h"
+
+#include <string>
+#include <vector>
+
+using namespace e2e;
+
+namespace
+{
+
+const DWORD kTimeout = 15000;
+
+std::string SimulatorPath()
+{
+    return BinDir() + "DeviceSim.dll";
+}
+
+void RegisterSimulator(bool bRegister)
+{
+    std::string cmd = std::string("regsvr32 /s ") + (bRegister ? "" : "/u ") + "\"" + SimulatorPath() + "\"";
+    ASSERT_EQ(0, RunAndWait(cmd)) << cmd;
+}
+
+bool IsStartupDialog(HWND h)
+{
+    return ClassName(h) == "#32770" && ::IsWindowVisible(h) &&
+           WindowText(h) == ResourceText(IDS_STARTUP_CAPTION);
+}
+
+bool IsSheet(HWND h)
+{
+    std::string tail = " - " + ResourceText(IDS_APP_TITLE);
+    std::string text = WindowText(h);
+    return ClassName(h) == "#32770" && ::IsWindowVisible(h) && text.size() > tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::vector<std::string> PageStrings(const std::vector<UINT>& ids)
+{
+    std::vector<std::string> texts;
+    for (UINT id : ids)
+        texts.push_back(ResourceText(id));
+    return texts;
+}
+
+class ShellE2E : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { RegisterSimulator(true); }
+
+    HWND StartToDialog(AppProcess& app)
+    {
+        EXPECT_TRUE(app.Start());
+        HWND hDlg = WaitForWindow(app.Pid(), IsStartupDialog, kTimeout);
+        EXPECT_NE(nullptr, hDlg) << "no start-up dialog";
+        return hDlg;
+    }
+    HWND StartToSheet(AppProcess& app, const char* model)
+    {
+        HWND hDlg = StartToDialog(app);
+        if (!hDlg)
+            return NULL;
+        EXPECT_TRUE(PassStartupGate(hDlg, model)) << model;
+        HWND hSheet = WaitForWindow(app.Pid(), IsSheet, kTimeout);
+        EXPECT_NE(nullptr, hSheet) << "no sheet";
+        return hSheet;
+    }
+    void CloseSheetAndExpectExit(AppProcess& app, HWND hSheet)
+    {
+        ::PostMessageA(hSheet, WM_COMMAND, IDCANCEL, 0);
+        DWORD code = 1234;
+        ASSERT_TRUE(app.WaitExit(kTimeout, &code)) << "still running after Close";
+        EXPECT_EQ(0u, code);
+    }
+};
+
+} // namespace
+
+TEST_F(ShellE2E, KnownModelOpensTheFullSheetAndCloseEndsTheProgram)
+{
+    AppProcess app;
+    HWND hSheet = StartToSheet(app, "KESSLY");
+    ASSERT_NE(nullptr, hSheet);
+    // The Devices page names the selected device in the title once it has one.
+    std::string title = WindowText(hSheet);
+    EXPECT_NE(std::string::npos, title.find(" - " + ResourceText(IDS_APP_TITLE))) << title;
+
+    std::vector<std::string> expected =
+        PageStrings({IDS_DEVICES_PAGE, IDS_MAINTENANCE_PAGE, IDS_MEMORY_PAGE, IDS_TASKS_PAGE,
+                     IDS_PROCEDURES_PAGE, IDS_REPORTS_PAGE, IDS_DRIVER_PAGE});
+    EXPECT_EQ(expected, PageTexts(hSheet));
+    CloseSheetAndExpectExit(app, hSheet);
+}
+
+TEST_F(ShellE2E, SixthModelInAnyCaseOpensTheReducedSheet)
+{
+    AppProcess app;
+    HWND hSheet = StartToSheet(app, "Ormek");
+    ASSERT_NE(nullptr, hSheet);
+    std::vector<std::string> expected = PageStrings(
+        {IDS_DEVICES_PAGE, IDS_MAINTENANCE_PAGE, IDS_PROCEDURES_PAGE, IDS_REPORTS_PAGE, IDS_DRIVER_PAGE});
+    EXPECT_EQ(expected, PageTexts(hSheet));
+    CloseSheetAndExpectExit(app, hSheet);
+}
+
+TEST_F(ShellE2E, UnknownModelKeepsTheGateShutAndCancelEndsTheProgram)
+{
+    AppProcess app;
+    HWND hDlg = StartToDialog(app);
+    ASSERT_NE(nullptr, hDlg);
+    EXPECT_FALSE(PassStartupGate(hDlg, "KESSL"));
+    ::PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(app.WaitExit(kTimeout));
+    for (HWND h : TopWindows(app.Pid()))
+        EXPECT_FALSE(IsSheet(h));
+}
+
+TEST_F(ShellE2E, SecondInstanceRestoresTheFirstsDialogAndEnds)
+{
+    AppProcess first;
+    HWND hDlg = StartToDialog(first);
+    ASSERT_NE(nullptr, hDlg);
+    ::ShowWindow(hDlg, SW_MINIMIZE);
+    ASSERT_TRUE(::IsIconic(hDlg));
+
+    AppProcess second;
+    ASSERT_TRUE(second.Start());
+    ASSERT_TRUE(second.WaitExit(kTimeout)) << "the second instance kept running";
+    EXPECT_FALSE(::IsIconic(hDlg));
+    EXPECT_TRUE(first.IsRunning());
+    EXPECT_TRUE(::IsWindow(hDlg));
+
+    ::PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(first.WaitExit(kTimeout));
+}
+
+TEST_F(ShellE2E, SecondInstanceRestoresTheFirstsSheetAndEnds)
+{
+    AppProcess first;
+    HWND hSheet = StartToSheet(first, "VOSKA");
+    ASSERT_NE(nullptr, hSheet);
+    ::ShowWindow(hSheet, SW_MINIMIZE);
+    ASSERT_TRUE(::IsIconic(hSheet));
+
+    AppProcess second;
+    ASSERT_TRUE(second.Start());
+    ASSERT_TRUE(second.WaitExit(kTimeout));
+    EXPECT_FALSE(::IsIconic(hSheet));
+    EXPECT_TRUE(first.IsRunning());
+    CloseSheetAndExpectExit(first, hSheet);
+
+    // With the first gone, a new start is a first instance again.
+    AppProcess third;
+    EXPECT_NE(nullptr, StartToDialog(third));
+    third.Kill();
+}
+
+TEST_F(ShellE2E, WithoutTheDeviceServiceExactlyOneMessageBoxAndTheProgramEnds)
+{
+    RegisterSimulator(false);
+    AppProcess app;
+    ASSERT_TRUE(app.Start());
+    std::string caption = ResourceText(IDS_NO_SERVICE_CAPTION);
+    auto isBox = [&](HWND h) { return ClassName(h) == "#32770" && WindowText(h) == caption; };
+    HWND hBox = WaitForWindow(app.Pid(), isBox, kTimeout);
+    ASSERT_NE(nullptr, hBox) << "no message box";
+
+    int boxes = 0, dialogs = 0;
+    for (HWND h : TopWindows(app.Pid()))
+    {
+        if (isBox(h))
+            ++boxes;
+        if (IsStartupDialog(h) || IsSheet(h))
+            ++dialogs;
+    }
+    EXPECT_EQ(1, boxes);
+    EXPECT_EQ(0, dialogs);
+    ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(app.WaitExit(kTimeout));
+    RegisterSimulator(true);
+}
