@@ -5,6 +5,8 @@
 #include "AppDriver.h"
 #include "lang/ServiceRes.h"
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,23 @@ bool IsSheet(HWND h)
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+std::string TempFile(const char* name)
+{
+    char dir[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, dir);
+    std::string path = std::string(dir) + name;
+    ::DeleteFileA(path.c_str());
+    return path;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
 std::vector<std::string> PageStrings(const std::vector<UINT>& ids)
 {
     std::vector<std::string> texts;
@@ -51,7 +70,12 @@ std::vector<std::string> PageStrings(const std::vector<UINT>& ids)
 class ShellE2E : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite() { RegisterSimulator(true); }
+    static void SetUpTestSuite()
+    {
+        RegisterSimulator(true);
+        // What the program writes stays out of build/bin.
+        ::SetEnvironmentVariableA("DEVICESIM_STATE", TempFile("e2e_shell_default_state.txt").c_str());
+    }
 
     HWND StartToDialog(AppProcess& app)
     {
@@ -83,8 +107,14 @@ protected:
 
 TEST_F(ShellE2E, KnownModelOpensTheFullSheetAndCloseEndsTheProgram)
 {
+    std::string journal = TempFile("e2e_shell_journal.txt");
+    std::string state = TempFile("e2e_shell_state.txt");
     AppProcess app;
-    HWND hSheet = StartToSheet(app, "KESSLY");
+    ASSERT_TRUE(app.Start(std::string(), {"DEVICESIM_JOURNAL=" + journal, "DEVICESIM_STATE=" + state}));
+    HWND hDlg = WaitForWindow(app.Pid(), IsStartupDialog, kTimeout);
+    ASSERT_NE(nullptr, hDlg);
+    ASSERT_TRUE(PassStartupGate(hDlg, "KESSLY"));
+    HWND hSheet = WaitForWindow(app.Pid(), IsSheet, kTimeout);
     ASSERT_NE(nullptr, hSheet);
     // The Devices page names the selected device in the title once it has one.
     std::string title = WindowText(hSheet);
@@ -95,6 +125,12 @@ TEST_F(ShellE2E, KnownModelOpensTheFullSheetAndCloseEndsTheProgram)
                      IDS_PROCEDURES_PAGE, IDS_REPORTS_PAGE, IDS_DRIVER_PAGE});
     EXPECT_EQ(expected, PageTexts(hSheet));
     CloseSheetAndExpectExit(app, hSheet);
+
+    // Closing released the device service and everything the pages held.
+    std::string text = ReadFile(journal);
+    EXPECT_NE(std::string::npos, text.find("live objects: 0")) << text.substr(text.size() > 2000 ? text.size() - 2000 : 0);
+    EXPECT_EQ(std::string::npos, text.find("OVER-RELEASE"));
+    EXPECT_EQ(std::string::npos, text.find("USE-AFTER-RELEASE"));
 }
 
 TEST_F(ShellE2E, SixthModelInAnyCaseOpensTheReducedSheet)

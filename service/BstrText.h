@@ -1,0 +1,47 @@
+// BstrText.h - AnsiFromBstr and BstrHolder: BSTRs from the device service.
+#ifndef SERVICE_BSTRTEXT_H
+#define SERVICE_BSTRTEXT_H
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <string>
+
+// Converts a BSTR to the ANSI code page (CP_ACP) on the heap. A null BSTR gives
+// the empty string; any length works (a megabyte string included). Does not
+// free the BSTR.
+std::string AnsiFromBstr(BSTR text);
+
+// Owns one BSTR and frees it with SysFreeString when destroyed.
+class BstrHolder
+{
+public:
+    BstrHolder() : m_text(NULL) {}
+    ~BstrHolder() { Free(); }
+
+    // Returns the address to pass as an out-pointer; frees any string held before.
+    BSTR* Out()
+    {
+        Free();
+        return &m_text;
+    }
+
+    BSTR Get() const { return m_text; }
+    std::string Ansi() const { return AnsiFromBstr(m_text); }
+
+    void Free()
+    {
+        if (m_text != NULL) {
+            SysFreeString(m_text);
+            m_text = NULL;
+        }
+    }
+
+private:
+    BstrHolder(const BstrHolder&);
+    BstrHolder& operator=(const BstrHolder&);
+
+    BSTR m_text;
+};
+
+#endif // SERVICE_BSTRTEXT_H
