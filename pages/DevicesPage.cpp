@@ -1,20 +1,427 @@
 // DevicesPage.cpp - CDevicesPage.
 #include "pages/DevicesPage.h"
 
+#include <mbstring.h>
+#include <string.h>
+
 #include "lang/ServiceRes.h"
+#include "service/BstrText.h"
+#include "service/ComRef.h"
 
 BEGIN_MESSAGE_MAP(CDevicesPage, CPropertyPage)
+    ON_WM_DESTROY()
+    ON_NOTIFY(NM_CLICK, IDC_DEVICE_LIST, OnClickDeviceList)
+    ON_NOTIFY(NM_DBLCLK, IDC_DEVICE_LIST, OnDblclkDeviceList)
+    ON_NOTIFY(LVN_KEYDOWN, IDC_DEVICE_LIST, OnKeydownDeviceList)
 END_MESSAGE_MAP()
 
-CDevicesPage::CDevicesPage() : CPropertyPage(IDD_DEVICES_PAGE, 0)
+namespace
 {
+
+const UINT kSelectedFocused = LVIS_SELECTED | LVIS_FOCUSED;
+
+// An out VARIANT for Item: VT_EMPTY with a null pointer field, so that a call
+// that leaves it untouched gives no object.
+void InitItemVariant(VARIANT& v)
+{
+    ZeroMemory(&v, sizeof(v));
+    V_VT(&v) = VT_EMPTY;
+}
+
+// Queries the object in Item's VARIANT for IServiceDevice. The pointer field
+// is taken as it is, whatever the type tag says; a null pointer gives nothing.
+HRESULT QueryDevice(const VARIANT& v, ComRef<IServiceDevice>& device)
+{
+    return device.QueryFrom(v.punkVal, IID_IServiceDevice);
+}
+
+// Reads one string of the device: the BSTR starts null, is converted on the
+// heap (a null or undelivered string gives the empty text) and is freed.
+template <class Getter>
+std::string ReadText(IServiceDevice* pDevice, Getter getter)
+{
+    BstrHolder text;
+    (pDevice->*getter)(text.Out());
+    return text.Ansi();
+}
+
+} // namespace
+
+CDevicesPage::CDevicesPage()
+    : CPropertyPage(IDD_DEVICES_PAGE, 0), m_nDetailNumber(0), m_nCurrentRow(-1), m_nCurrentDeviceId(0),
+      m_mapDeviceIds(10), m_nColText1(0), m_nColText2(0), m_nColName(0), m_nImageType0(0), m_nImageType3(0),
+      m_nImageType2(0), m_nImageType1(0), m_pImageList(NULL), m_pDevices(NULL)
+{
+}
+
+CDevicesPage::~CDevicesPage()
+{
+    // The window normally took these with it (OnDestroy); this covers an
+    // object whose window was never destroyed.
+    delete m_pImageList;
+    m_pImageList = NULL;
+    FreeDeviceIds();
+}
+
+void CDevicesPage::DoDataExchange(CDataExchange* pDX)
+{
+    CPropertyPage::DoDataExchange(pDX);
+    DDX_Text(pDX, IDC_DETAIL_NUMBER, m_nDetailNumber);
+    DDX_Control(pDX, IDC_DETAIL_TEXT1_FRAME, m_btnDetailText1);
+    DDX_Control(pDX, IDC_DETAIL_TEXT3_FRAME, m_btnDetailText3);
+    DDX_Control(pDX, IDC_DETAIL_NUMBER_FRAME, m_btnDetailNumber);
+    DDX_Control(pDX, IDC_DETAIL_TEXT2_FRAME, m_btnDetailText2);
+    DDX_Control(pDX, IDC_DEVICE_LIST, m_listDevices);
+    DDX_Text(pDX, IDC_DETAIL_TEXT2, m_strDetail2);
+    DDX_Text(pDX, IDC_DETAIL_TEXT3, m_strDetail3);
+    DDX_Text(pDX, IDC_DETAIL_TEXT1, m_strDetail1);
 }
 
 BOOL CDevicesPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
+
     CString text;
     text.LoadString(IDS_DEVICES_PAGE);
     SetWindowText(text);
+    static const struct { int nID; UINT nIDText; } kLabels[] = {
+        { IDC_DETAIL_TEXT1_FRAME, IDS_DETAIL_TEXT1_LABEL },
+        { IDC_DETAIL_TEXT2_FRAME, IDS_DETAIL_TEXT2_LABEL },
+        { IDC_DETAIL_NUMBER_FRAME, IDS_DETAIL_NUMBER_LABEL },
+        { IDC_DETAIL_TEXT3_FRAME, IDS_DETAIL_TEXT3_LABEL },
+        { IDC_DEVICES_HINT, IDS_DEVICES_HINT },
+    };
+    for (const auto& label : kLabels)
+    {
+        text.LoadString(label.nIDText);
+        if (CWnd* pWnd = GetDlgItem(label.nID))
+            pWnd->SetWindowText(text);
+    }
+
+    // The small icons: one per device type family, at fixed indexes 0 to 3
+    // in the order they are added.
+    m_pImageList = new CImageList;
+    m_listDevices.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    m_pImageList->Create(16, 16, ILC_MASK, 4, 4);
+    m_pImageList->Add(AfxLoadIcon(IDI_DEVICE_TYPE1));
+    m_pImageList->Add(AfxLoadIcon(IDI_DEVICE_TYPE2));
+    m_pImageList->Add(AfxLoadIcon(IDI_DEVICE_TYPE3));
+    m_pImageList->Add(AfxLoadIcon(IDI_DEVICE_TYPE0));
+    m_nImageType1 = 0;
+    m_nImageType2 = 1;
+    m_nImageType3 = 2;
+    m_nImageType0 = 3;
+    m_listDevices.SetImageList(m_pImageList, LVSIL_SMALL);
+
+    text.LoadString(IDS_COLUMN_NAME);
+    m_listDevices.InsertColumn(0, text, LVCFMT_LEFT, 200, -1);
+    text.LoadString(IDS_COLUMN_TEXT1);
+    m_listDevices.InsertColumn(1, text, LVCFMT_LEFT, 110, 1);
+    text.LoadString(IDS_COLUMN_TEXT2);
+    m_listDevices.InsertColumn(2, text, LVCFMT_LEFT, 200, 2);
+    m_nColName = 0;
+    m_nColText1 = 1;
+    m_nColText2 = 2;
+
+    if (g_pDeviceService == NULL)
+        return TRUE;
+
+    ComRef<IUnknown> devicesObject;
+    if (SUCCEEDED(g_pDeviceService->GetDevices(devicesObject.Out())))
+    {
+        if (m_pDevices != NULL)
+        {
+            m_pDevices->Release();
+            m_pDevices = NULL;
+        }
+        if (devicesObject.Get() != NULL)
+        {
+            HRESULT hr = devicesObject->QueryInterface(IID_IServiceDevices, reinterpret_cast<void**>(&m_pDevices));
+            if (FAILED(hr) && m_pDevices != NULL)
+            {
+                // A refusal that still handed out a pointer: give it back.
+                m_pDevices->Release();
+                m_pDevices = NULL;
+            }
+        }
+        if (m_pDevices != NULL)
+            LoadDeviceList();
+        SelectCurrentDevice();
+    }
+    // devicesObject releases the object here; the page keeps m_pDevices.
     return TRUE;
+}
+
+void CDevicesPage::LoadDeviceList()
+{
+    long nCount = 0;
+    m_pDevices->Count(&nCount);
+
+    // A list-view redraws on every inserted row while redraw is on: fill it
+    // with redraw suspended and repaint once at the end.
+    m_listDevices.SetRedraw(FALSE);
+    if (nCount > 0)
+        m_listDevices.SetItemCount((int)nCount);
+
+    // First pass: one row per device with its name and icon; each name
+    // records its device's id.
+    for (long i = 0; i < nCount; ++i)
+    {
+        VARIANT item;
+        InitItemVariant(item);
+        if (SUCCEEDED(m_pDevices->Item(i + 1, &item)))
+        {
+            ComRef<IServiceDevice> device;
+            if (SUCCEEDED(QueryDevice(item, device)) && device)
+            {
+                std::string name = ReadText(device.Get(), &IServiceDevice::Name);
+                long nId = 0;
+                long nType = 0;
+                device->Id(&nId);
+                device->Type(&nType);
+
+                LVITEMA row;
+                ZeroMemory(&row, sizeof(row));
+                row.mask = LVIF_TEXT | LVIF_IMAGE;
+                row.iItem = (int)i;
+                row.iSubItem = 0;
+                row.pszText = const_cast<LPSTR>(name.c_str());
+                row.iImage = GetTypeImage(nType);
+                m_listDevices.InsertItem(&row);
+
+                long* pCell = new long(nId);
+                void* pOld = NULL;
+                if (m_mapDeviceIds.Lookup(name.c_str(), pOld))
+                    delete static_cast<long*>(pOld);
+                m_mapDeviceIds.SetAt(name.c_str(), pCell);
+            }
+        }
+        VariantClear(&item);
+    }
+
+    // Second pass: the column texts of each row, found through the row's name.
+    const int nRows = m_listDevices.GetItemCount();
+    for (long i = 0; i < nCount; ++i)
+    {
+        if (i >= nRows)
+            continue;
+        CString name = m_listDevices.GetItemText((int)i, m_nColName);
+        void* pCell = NULL;
+        if (!m_mapDeviceIds.Lookup(name, pCell) || pCell == NULL)
+            continue;
+        VARIANT item;
+        InitItemVariant(item);
+        if (SUCCEEDED(m_pDevices->Item(*static_cast<long*>(pCell), &item)))
+        {
+            ComRef<IServiceDevice> device;
+            if (SUCCEEDED(QueryDevice(item, device)) && device)
+            {
+                std::string text1 = ReadText(device.Get(), &IServiceDevice::ColumnText1);
+                m_listDevices.SetItemText((int)i, m_nColText1, text1.c_str());
+                std::string text2 = ReadText(device.Get(), &IServiceDevice::ColumnText2);
+                m_listDevices.SetItemText((int)i, m_nColText2, text2.c_str());
+            }
+        }
+        VariantClear(&item);
+    }
+
+    m_listDevices.SetRedraw(TRUE);
+    m_listDevices.Invalidate();
+}
+
+int CDevicesPage::GetTypeImage(long nType) const
+{
+    switch (nType)
+    {
+    case 0:
+        return m_nImageType0;
+    case 1:
+    case 5:
+        return m_nImageType1;
+    case 2:
+        return m_nImageType2;
+    case 3:
+    case 4:
+        return m_nImageType3;
+    default:
+        return 0;
+    }
+}
+
+void CDevicesPage::SelectCurrentDevice()
+{
+    int nRow = 0;
+    BstrHolder currentName;
+    if (g_pDeviceService != NULL && SUCCEEDED(g_pDeviceService->GetCurrentDeviceName(currentName.Out())))
+    {
+        const std::string name = currentName.Ansi();
+        const int nRows = m_listDevices.GetItemCount();
+        for (int i = 0; i < nRows; ++i)
+        {
+            CString rowName = m_listDevices.GetItemText(i, m_nColName);
+            if (_mbscmp(reinterpret_cast<const unsigned char*>(name.c_str()),
+                        reinterpret_cast<const unsigned char*>((LPCSTR)rowName)) == 0)
+            {
+                nRow = i;
+                break;
+            }
+        }
+    }
+    m_listDevices.SetItemState(nRow, kSelectedFocused, kSelectedFocused);
+    ShowSelectedDevice();
+    UpdateSheetTitle();
+}
+
+void CDevicesPage::ShowSelectedDevice()
+{
+    if (m_pDevices == NULL)
+        return;
+
+    const int nSelected = m_listDevices.GetNextItem(-1, LVNI_SELECTED);
+    if (nSelected == -1)
+    {
+        // A click on empty space cleared the selection: keep the row we had
+        // (-1 is no row; it must not reach the list, where it means every row).
+        if (m_nCurrentRow >= 0)
+            m_listDevices.SetItemState(m_nCurrentRow, kSelectedFocused, kSelectedFocused);
+        return;
+    }
+
+    m_nCurrentRow = nSelected;
+    CString name = m_listDevices.GetItemText(nSelected, m_nColName);
+    void* pCell = NULL;
+    if (!m_mapDeviceIds.Lookup(name, pCell) || pCell == NULL)
+        return;
+    m_nCurrentDeviceId = *static_cast<long*>(pCell);
+
+    if (g_pDeviceService != NULL)
+        g_pDeviceService->SetCurrentDevice(m_nCurrentDeviceId);
+
+    VARIANT item;
+    InitItemVariant(item);
+    if (SUCCEEDED(m_pDevices->Item(m_nCurrentDeviceId, &item)))
+    {
+        ComRef<IServiceDevice> device;
+        if (SUCCEEDED(QueryDevice(item, device)) && device)
+        {
+            m_strDetail1 = ReadText(device.Get(), &IServiceDevice::DetailText1).c_str();
+            m_strDetail2 = ReadText(device.Get(), &IServiceDevice::DetailText2).c_str();
+            device->DetailNumber(&m_nDetailNumber);
+            m_strDetail3 = ReadText(device.Get(), &IServiceDevice::DetailText3).c_str();
+        }
+    }
+    UpdateData(FALSE);
+    VariantClear(&item);
+}
+
+void CDevicesPage::UpdateSheetTitle()
+{
+    if (m_listDevices.GetItemCount() == 0)
+        return;
+    CString title;
+    const int nSelected = m_listDevices.GetNextItem(-1, LVNI_SELECTED);
+    if (nSelected != -1)
+        title = m_listDevices.GetItemText(nSelected, m_nColName);
+    CString appTitle;
+    appTitle.LoadString(IDS_APP_TITLE);
+    title += " - ";
+    title += appTitle;
+    if (CWnd* pSheet = GetParent())
+        pSheet->SetWindowText(title);
+}
+
+void CDevicesPage::OnClickDeviceList(NMHDR*, LRESULT* pResult)
+{
+    ShowSelectedDevice();
+    UpdateSheetTitle();
+    *pResult = 0;
+}
+
+void CDevicesPage::OnDblclkDeviceList(NMHDR*, LRESULT* pResult)
+{
+    if (m_nCurrentRow >= 0)
+        m_listDevices.SetItemState(m_nCurrentRow, kSelectedFocused, kSelectedFocused);
+    *pResult = 0;
+}
+
+void CDevicesPage::OnKeydownDeviceList(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    *pResult = 0;
+    const NMLVKEYDOWN* pKeyDown = reinterpret_cast<const NMLVKEYDOWN*>(pNMHDR);
+    const int nRows = m_listDevices.GetItemCount();
+    if (nRows <= 0)
+        return;
+
+    // The list acts on the key after this notification; predict the row it
+    // will reach and show that device now.
+    long nRow = m_nCurrentRow;
+    const long nTop = m_listDevices.GetTopIndex();
+    const long nPerPage = m_listDevices.GetCountPerPage();
+    const long nLast = nRows - 1;
+    switch (pKeyDown->wVKey)
+    {
+    case VK_PRIOR:
+        if (nRow != nTop)
+            nRow = nTop;
+        else
+            nRow = nRow - nPerPage < 0 ? 0 : nRow - nPerPage;
+        break;
+    case VK_NEXT:
+        if (nRow != nTop + nPerPage - 1)
+            nRow = nTop + nPerPage - 1;
+        else
+            nRow = nRow + nPerPage - 1;
+        if (nRow > nLast)
+            nRow = nLast;
+        break;
+    case VK_END:
+        nRow = nLast;
+        break;
+    case VK_HOME:
+        nRow = 0;
+        break;
+    case VK_UP:
+        nRow = nRow - 1 < 0 ? 0 : nRow - 1;
+        break;
+    case VK_DOWN:
+        nRow = nRow + 1 > nLast ? nLast : nRow + 1;
+        break;
+    default:
+        break;
+    }
+
+    m_nCurrentRow = nRow;
+    m_listDevices.SetItemState((int)nRow, LVIS_SELECTED, LVIS_SELECTED);
+    ShowSelectedDevice();
+    UpdateSheetTitle();
+}
+
+void CDevicesPage::OnDestroy()
+{
+    CPropertyPage::OnDestroy();
+    // Take the image list out of the list before it goes, so the list does
+    // not destroy it a second time when its own window is destroyed.
+    if (m_listDevices.m_hWnd != NULL)
+        m_listDevices.SetImageList(NULL, LVSIL_SMALL);
+    delete m_pImageList;
+    m_pImageList = NULL;
+    if (m_pDevices != NULL)
+    {
+        m_pDevices->Release();
+        m_pDevices = NULL;
+    }
+    FreeDeviceIds();
+}
+
+void CDevicesPage::FreeDeviceIds()
+{
+    POSITION pos = m_mapDeviceIds.GetStartPosition();
+    while (pos != NULL)
+    {
+        CString key;
+        void* pCell = NULL;
+        m_mapDeviceIds.GetNextAssoc(pos, key, pCell);
+        delete static_cast<long*>(pCell);
+    }
+    m_mapDeviceIds.RemoveAll();
 }

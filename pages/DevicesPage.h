@@ -2,14 +2,71 @@
 #pragma once
 
 #include "framework/afx.h"
+#include "service/DeviceService.h"
 
+// The first page of the service sheet. It lists the devices of the device
+// service (one row per device: name with a type icon, two column texts),
+// shows four details of the selected device, makes the selected device the
+// device service's current device and names it in the sheet's title.
+//
+// Rows are keyed by their column-0 text (the device name) through
+// m_mapDeviceIds, so the page never depends on the order of the rows.
 class CDevicesPage : public CPropertyPage
 {
 public:
     CDevicesPage();
+    virtual ~CDevicesPage();
 
 protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    // Sets the texts, builds the image list and the columns, loads the list
+    // and selects the current device. Returns TRUE.
     BOOL OnInitDialog() override;
+
+    // Message handlers.
+    void OnDestroy();
+    void OnClickDeviceList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnDblclkDeviceList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnKeydownDeviceList(NMHDR* pNMHDR, LRESULT* pResult);
+
+    // Fills the list: one row per device with its name and icon, then the
+    // column texts of every row found through its name.
+    void LoadDeviceList();
+    // Selects the row of the device service's current device (row 0 when
+    // none matches), makes it current and names it in the title.
+    void SelectCurrentDevice();
+    // Makes the selected row's device current and shows its details; with
+    // no row selected, selects the row last shown again.
+    void ShowSelectedDevice();
+    // Sets the sheet's title to the selected device's name and the
+    // application title.
+    void UpdateSheetTitle();
+    // The image index for a device type.
+    int GetTypeImage(long nType) const;
+    // Frees every id cell of m_mapDeviceIds and empties the map.
+    void FreeDeviceIds();
+
+    long m_nDetailNumber;
+    long m_nCurrentRow;
+    long m_nCurrentDeviceId;
+    CMapStringToPtr m_mapDeviceIds;   // device name -> heap cell holding its 32-bit device id
+    long m_nColText1;
+    long m_nColText2;
+    long m_nColName;
+    long m_nImageType0;
+    long m_nImageType3;
+    long m_nImageType2;
+    long m_nImageType1;
+    CImageList* m_pImageList;
+    CButton m_btnDetailText1;
+    CButton m_btnDetailText3;
+    CButton m_btnDetailNumber;
+    CButton m_btnDetailText2;
+    CListCtrl m_listDevices;
+    CString m_strDetail2;
+    CString m_strDetail3;
+    CString m_strDetail1;
+    IServiceDevices* m_pDevices;
 
     DECLARE_MESSAGE_MAP()
 };
