@@ -1,0 +1,232 @@
+// MemoryReportsE2ETests.cpp - ServiceApp.exe with the device service
+// simulator, end to end: a memory value written on the memory page is still
+// there after a restart; the reports page runs a report's command on the
+// device and passes report 11's option.
+#include <gtest/gtest.h>
+
+#include "AppDriver.h"
+#include "lang/ServiceRes.h"
+
+#include <stdio.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace e2e;
+
+namespace
+{
+
+const DWORD kTimeout = 15000;
+
+// Tab positions in the full page set.
+const int kMemoryTab = 2;
+const int kReportsTab = 5;
+
+// One device of our own: location 5 has the default 4321, 10 to 19 are
+// missing; report 1 offers its main command only, report 11 its main command,
+// and its second one once the option is on.
+const char kConfig[] =
+    "fleet empty\n"
+    "device id=9001 type=2 name=\"Memory Lab\" col1=USB009 col2=Ready unavailable=10-19 mem.5=4321 "
+    "exec=0x802 alt=0x0\n";
+
+std::string TempPath(const char* name)
+{
+    char dir[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + "memory_reports_e2e_" + std::to_string(::GetCurrentProcessId()) + "_" + name;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::string Formatted(UINT nID, long a, long b = 0)
+{
+    char buf[1024] = "";
+    snprintf(buf, sizeof(buf), ResourceText(nID).c_str(), a, b);
+    return buf;
+}
+
+bool IsStartupDialog(HWND h)
+{
+    return ClassName(h) == "#32770" && ::IsWindowVisible(h) && WindowText(h) == ResourceText(IDS_STARTUP_CAPTION);
+}
+
+bool IsSheet(HWND h)
+{
+    std::string tail = " - " + ResourceText(IDS_APP_TITLE);
+    std::string text = WindowText(h);
+    return ClassName(h) == "#32770" && ::IsWindowVisible(h) && text.size() > tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Sends a message to a window of the program under test, never waiting forever.
+LRESULT Send(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(hWnd, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    return (LRESULT)result;
+}
+
+class MemoryReportsE2E : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string cmd = "regsvr32 /s \"" + BinDir() + "DeviceSim.dll\"";
+        ASSERT_EQ(0, RunAndWait(cmd)) << cmd;
+    }
+
+    void SetUp() override
+    {
+        m_config = TempPath("config.ini");
+        m_state = TempPath("state.txt");
+        m_journal = TempPath("journal.txt");
+        std::ofstream(m_config.c_str(), std::ios::binary) << kConfig;
+        ::DeleteFileA(m_state.c_str());
+        ::DeleteFileA(m_journal.c_str());
+    }
+    void TearDown() override
+    {
+        ::DeleteFileA(m_config.c_str());
+        ::DeleteFileA(m_state.c_str());
+        ::DeleteFileA((m_state + ".tmp").c_str());
+        ::DeleteFileA(m_journal.c_str());
+    }
+
+    // Starts the program with the simulator on our files and opens the full sheet.
+    HWND Start(AppProcess& app)
+    {
+        std::vector<std::string> env{ "DEVICESIM_CONFIG=" + m_config, "DEVICESIM_STATE=" + m_state,
+                                      "DEVICESIM_JOURNAL=" + m_journal };
+        EXPECT_TRUE(app.Start(std::string(), env));
+        HWND hDlg = WaitForWindow(app.Pid(), IsStartupDialog, kTimeout);
+        EXPECT_NE(nullptr, hDlg) << "no start-up dialog";
+        if (!hDlg)
+            return NULL;
+        EXPECT_TRUE(PassStartupGate(hDlg, "KESSLY"));
+        HWND hSheet = WaitForWindow(app.Pid(), IsSheet, kTimeout);
+        EXPECT_NE(nullptr, hSheet) << "no sheet";
+        return hSheet;
+    }
+    HWND ShowPage(HWND hSheet, int nTab)
+    {
+        Send(hSheet, PSM_SETCURSEL, (WPARAM)nTab, 0);
+        return (HWND)Send(hSheet, PSM_GETCURRENTPAGEHWND);
+    }
+    void Close(AppProcess& app, HWND hSheet)
+    {
+        ::PostMessageA(hSheet, WM_COMMAND, IDCANCEL, 0);
+        DWORD code = 1234;
+        ASSERT_TRUE(app.WaitExit(kTimeout, &code)) << "still running after Close";
+        EXPECT_EQ(0u, code);
+    }
+    static void SetText(HWND hPage, int nID, const char* text)
+    {
+        Send(::GetDlgItem(hPage, nID), WM_SETTEXT, 0, (LPARAM)text);
+    }
+    static void Click(HWND hPage, int nID) { Send(::GetDlgItem(hPage, nID), BM_CLICK); }
+    static std::string Text(HWND hPage, int nID) { return WindowText(::GetDlgItem(hPage, nID)); }
+    static bool Enabled(HWND hPage, int nID) { return ::IsWindowEnabled(::GetDlgItem(hPage, nID)) != FALSE; }
+
+    std::string m_config;
+    std::string m_state;
+    std::string m_journal;
+};
+
+} // namespace
+
+TEST_F(MemoryReportsE2E, WrittenMemoryValueIsThereAfterARestart)
+{
+    {
+        AppProcess app;
+        HWND hSheet = Start(app);
+        ASSERT_NE(nullptr, hSheet);
+        HWND hPage = ShowPage(hSheet, kMemoryTab);
+        ASSERT_NE(nullptr, hPage);
+        ASSERT_EQ(ResourceText(IDS_MEMORY_PAGE), WindowText(hPage));
+
+        // A location the device lacks.
+        SetText(hPage, IDC_MEM_LOCATION, "12");
+        Click(hPage, IDC_MEM_READ);
+        EXPECT_EQ(Formatted(IDS_MEM_NOT_AVAILABLE, 12), Text(hPage, IDC_MEM_STATUS));
+        EXPECT_FALSE(Enabled(hPage, IDC_MEM_NEW_VALUE));
+
+        SetText(hPage, IDC_MEM_LOCATION, "5");
+        Click(hPage, IDC_MEM_READ);
+        EXPECT_EQ("4321", Text(hPage, IDC_MEM_CURRENT_VALUE));
+        EXPECT_EQ("4321", Text(hPage, IDC_MEM_DEFAULT_VALUE));
+        ASSERT_TRUE(Enabled(hPage, IDC_MEM_NEW_VALUE));
+
+        SetText(hPage, IDC_MEM_NEW_VALUE, "1234");
+        Click(hPage, IDC_MEM_WRITE);
+        EXPECT_EQ(Formatted(IDS_MEM_WRITTEN, 5, 1234), Text(hPage, IDC_MEM_STATUS));
+        EXPECT_FALSE(Enabled(hPage, IDC_MEM_NEW_VALUE));
+        Close(app, hSheet);
+    }
+    EXPECT_NE(std::string::npos, ReadFile(m_state).find("M 9001 5 1234")) << ReadFile(m_state);
+    std::string journal = ReadFile(m_journal);
+    EXPECT_NE(std::string::npos, journal.find("IServiceMemory.WriteValue(5, VT_I4:1234) -> 0x00000000")) << journal;
+
+    {
+        AppProcess app;
+        HWND hSheet = Start(app);
+        ASSERT_NE(nullptr, hSheet);
+        HWND hPage = ShowPage(hSheet, kMemoryTab);
+        ASSERT_NE(nullptr, hPage);
+        SetText(hPage, IDC_MEM_LOCATION, "5");
+        Click(hPage, IDC_MEM_READ);
+        EXPECT_EQ("1234", Text(hPage, IDC_MEM_CURRENT_VALUE));
+        EXPECT_EQ("4321", Text(hPage, IDC_MEM_DEFAULT_VALUE));
+
+        // Restore default puts the default back, verified.
+        Click(hPage, IDC_MEM_RESTORE_DEFAULT);
+        EXPECT_EQ(Formatted(IDS_MEM_WRITTEN, 5, 4321), Text(hPage, IDC_MEM_STATUS));
+        Close(app, hSheet);
+    }
+    EXPECT_EQ(std::string::npos, ReadFile(m_state).find("M 9001 5 ")) << ReadFile(m_state);
+    journal = ReadFile(m_journal);
+    EXPECT_EQ(std::string::npos, journal.find("OVER-RELEASE")) << journal;
+}
+
+TEST_F(MemoryReportsE2E, ReportsPageRunsCommandsAndPassesTheOption)
+{
+    AppProcess app;
+    HWND hSheet = Start(app);
+    ASSERT_NE(nullptr, hSheet);
+    HWND hPage = ShowPage(hSheet, kReportsTab);
+    ASSERT_NE(nullptr, hPage);
+    ASSERT_EQ(ResourceText(IDS_REPORTS_PAGE), WindowText(hPage));
+
+    // The Devices page made our device current, so the page chose report 1.
+    EXPECT_EQ(BST_CHECKED, Send(::GetDlgItem(hPage, IDC_REPORT_1), BM_GETCHECK));
+    EXPECT_TRUE(Enabled(hPage, IDC_REPORT_EXECUTE));
+    EXPECT_FALSE(Enabled(hPage, IDC_REPORT_EXECUTE_ALTERNATE));
+    Click(hPage, IDC_REPORT_EXECUTE);
+
+    Click(hPage, IDC_REPORT_2);
+    EXPECT_FALSE(Enabled(hPage, IDC_REPORT_EXECUTE));
+
+    Click(hPage, IDC_REPORT_11);
+    EXPECT_TRUE(Enabled(hPage, IDC_REPORT11_OPTION));
+    EXPECT_FALSE(Enabled(hPage, IDC_REPORT_EXECUTE_ALTERNATE));
+    Click(hPage, IDC_REPORT11_OPTION);
+    EXPECT_TRUE(Enabled(hPage, IDC_REPORT_EXECUTE_ALTERNATE));
+    Click(hPage, IDC_REPORT_EXECUTE_ALTERNATE);
+    Close(app, hSheet);
+
+    std::string journal = ReadFile(m_journal);
+    EXPECT_NE(std::string::npos, journal.find("IServiceReport.Execute(0) -> 0x00000000 report=1")) << journal;
+    EXPECT_NE(std::string::npos, journal.find("IServiceReportOption.SetReportOption(1) -> 0x00000000")) << journal;
+    EXPECT_NE(std::string::npos, journal.find("IServiceReport.ExecuteAlternate(0) -> 0x00000000 report=11"))
+        << journal;
+    EXPECT_EQ(std::string::npos, journal.find("OVER-RELEASE")) << journal;
+}
