@@ -20,6 +20,11 @@ namespace
 
 const UINT kSelectedFocused = LVIS_SELECTED | LVIS_FOCUSED;
 
+// The most devices the list takes, and how many positions in a row may give
+// no device before the rest of a claimed count is taken to be empty.
+const long kMaxDevices = 1000000;
+const long kMaxMissesInARow = 1000;
+
 // An out VARIANT for Item: VT_EMPTY with a null pointer field, so that a call
 // that leaves it untouched gives no object.
 void InitItemVariant(VARIANT& v)
@@ -156,6 +161,10 @@ void CDevicesPage::LoadDeviceList()
 {
     long nCount = 0;
     m_pDevices->Count(&nCount);
+    // A count no fleet reaches is a misbehaving device service: bound it, so
+    // that a count of two thousand million cannot keep the page busy for hours.
+    if (nCount > kMaxDevices)
+        nCount = kMaxDevices;
 
     // A list-view redraws on every inserted row while redraw is on: fill it
     // with redraw suspended and repaint once at the end.
@@ -165,8 +174,10 @@ void CDevicesPage::LoadDeviceList()
 
     // First pass: one row per device with its name and icon; each name
     // records its device's id.
-    for (long i = 0; i < nCount; ++i)
+    long nMissesInARow = 0;
+    for (long i = 0; i < nCount && nMissesInARow < kMaxMissesInARow; ++i)
     {
+        ++nMissesInARow;
         VARIANT item;
         InitItemVariant(item);
         if (SUCCEEDED(m_pDevices->Item(i + 1, &item)))
@@ -188,6 +199,7 @@ void CDevicesPage::LoadDeviceList()
                 row.pszText = const_cast<LPSTR>(name.c_str());
                 row.iImage = GetTypeImage(nType);
                 m_listDevices.InsertItem(&row);
+                nMissesInARow = 0;
 
                 long* pCell = new long(nId);
                 void* pOld = NULL;
@@ -200,11 +212,10 @@ void CDevicesPage::LoadDeviceList()
     }
 
     // Second pass: the column texts of each row, found through the row's name.
+    // Rows past the list's end do not exist: nothing to fill there.
     const int nRows = m_listDevices.GetItemCount();
-    for (long i = 0; i < nCount; ++i)
+    for (long i = 0; i < nCount && i < nRows; ++i)
     {
-        if (i >= nRows)
-            continue;
         CString name = m_listDevices.GetItemText((int)i, m_nColName);
         void* pCell = NULL;
         if (!m_mapDeviceIds.Lookup(name, pCell) || pCell == NULL)

@@ -19,6 +19,10 @@ ensure_packages() {
   command -v convert >/dev/null || missing+=(imagemagick)
   command -v flock >/dev/null || missing+=(util-linux)
   [ -e /usr/share/wine/fonts/tahoma.ttf ] || missing+=(fonts-wine)
+  command -v clang >/dev/null || missing+=(clang)
+  ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || missing+=(libclang-rt-dev)
+  command -v makensis >/dev/null || missing+=(nsis)
+  command -v zip >/dev/null || missing+=(zip)
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
