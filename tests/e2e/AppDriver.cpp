@@ -4,6 +4,9 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "lang/ServiceRes.h"
 
 namespace e2e
@@ -180,6 +183,137 @@ std::vector<std::string> PageTexts(HWND hSheet)
     if (n > 0)
         ::SendMessageA(hSheet, PSM_SETCURSEL, 0, 0);
     return texts;
+}
+
+bool IsStartupDialog(HWND hWnd)
+{
+    return ClassName(hWnd) == "#32770" && ::IsWindowVisible(hWnd) &&
+           WindowText(hWnd) == ResourceText(IDS_STARTUP_CAPTION);
+}
+
+bool IsServiceSheet(HWND hWnd)
+{
+    const std::string tail = " - " + ResourceText(IDS_APP_TITLE);
+    const std::string text = WindowText(hWnd);
+    return ClassName(hWnd) == "#32770" && ::IsWindowVisible(hWnd) && text.size() > tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+LRESULT SendTo(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(hWnd, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    return (LRESULT)result;
+}
+
+bool RegisterSimulator(bool bRegister)
+{
+    std::string cmd = std::string("regsvr32 /s ") + (bRegister ? "" : "/u ") + "\"" + BinDir() + "DeviceSim.dll\"";
+    return RunAndWait(cmd) == 0;
+}
+
+HWND StartToSheet(AppProcess& app, const std::vector<std::string>& extraEnv, const char* pszModel, DWORD timeoutMs)
+{
+    if (!app.Start(std::string(), extraEnv))
+    {
+        ADD_FAILURE() << "the program did not start";
+        return NULL;
+    }
+    HWND hDlg = WaitForWindow(app.Pid(), IsStartupDialog, timeoutMs);
+    if (!hDlg)
+    {
+        ADD_FAILURE() << "no start-up dialog";
+        return NULL;
+    }
+    if (!PassStartupGate(hDlg, pszModel))
+    {
+        ADD_FAILURE() << "the gate stayed shut for " << pszModel;
+        return NULL;
+    }
+    HWND hSheet = WaitForWindow(app.Pid(), IsServiceSheet, timeoutMs);
+    if (!hSheet)
+        ADD_FAILURE() << "no sheet";
+    return hSheet;
+}
+
+std::string TempPath(const std::string& name)
+{
+    char dir[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + "serviceapp_e2e_" + std::to_string(::GetCurrentProcessId()) + "_" + name;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+    {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+int FindLine(const std::vector<std::string>& lines, const std::string& prefix, int from)
+{
+    for (int i = from < 0 ? 0 : from; i < (int)lines.size(); ++i)
+        if (lines[(size_t)i].compare(0, prefix.size(), prefix) == 0)
+            return i;
+    return -1;
+}
+
+int CountLines(const std::vector<std::string>& lines, const std::string& prefix)
+{
+    int n = 0;
+    for (const std::string& line : lines)
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            ++n;
+    return n;
+}
+
+SimSession::SimSession(const std::string& tag, const std::string& config)
+    : m_state(TempPath(tag + "_state.txt")), m_journal(TempPath(tag + "_journal.txt"))
+{
+    if (!config.empty())
+    {
+        m_config = TempPath(tag + "_config.ini");
+        std::ofstream(m_config.c_str(), std::ios::binary) << config;
+    }
+    ::DeleteFileA(m_state.c_str());
+    ::DeleteFileA(m_journal.c_str());
+}
+
+SimSession::~SimSession()
+{
+    if (!m_config.empty())
+        ::DeleteFileA(m_config.c_str());
+    ::DeleteFileA(m_state.c_str());
+    ::DeleteFileA((m_state + ".tmp").c_str());
+    ::DeleteFileA(m_journal.c_str());
+}
+
+std::vector<std::string> SimSession::Environment() const
+{
+    std::vector<std::string> env{"DEVICESIM_STATE=" + m_state, "DEVICESIM_JOURNAL=" + m_journal};
+    if (!m_config.empty())
+        env.push_back("DEVICESIM_CONFIG=" + m_config);
+    return env;
+}
+
+void SimSession::ClearJournal() const
+{
+    ::DeleteFileA(m_journal.c_str());
 }
 
 } // namespace e2e

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -70,5 +71,56 @@ BOOL PassStartupGate(HWND hDialog, const char* pszModel);
 // Activates each page in turn and returns the pages' window texts (the tab
 // labels), in tab order; the first page is active again afterwards.
 std::vector<std::string> PageTexts(HWND hSheet);
+
+// The program's windows: the start-up dialog, and the service sheet (its title
+// ends in " - " and the application title).
+bool IsStartupDialog(HWND hWnd);
+bool IsServiceSheet(HWND hWnd);
+
+// Sends a message to a window of the program under test, never waiting forever.
+LRESULT SendTo(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// (Un)registers build/bin/DeviceSim.dll in the test prefix; TRUE on success.
+bool RegisterSimulator(bool bRegister = true);
+
+// Starts the program and passes the start-up gate with pszModel; returns the
+// sheet, or NULL (with a test failure recorded) when a step did not happen.
+HWND StartToSheet(AppProcess& app, const std::vector<std::string>& extraEnv = std::vector<std::string>(),
+                  const char* pszModel = "KESSLY", DWORD timeoutMs = 15000);
+
+// Files.
+std::string TempPath(const std::string& name);   // unique to this test process
+std::string ReadFile(const std::string& path);
+std::vector<std::string> Lines(const std::string& text);
+// Index of the first line at or after `from` that starts with prefix; -1 when none.
+int FindLine(const std::vector<std::string>& lines, const std::string& prefix, int from = 0);
+// How many lines start with prefix.
+int CountLines(const std::vector<std::string>& lines, const std::string& prefix);
+
+// A run of the program on the simulator with files of its own: an optional
+// configuration, a state file and a journal in the temp folder, all removed
+// when the session ends. Environment() goes to AppProcess::Start.
+class SimSession
+{
+public:
+    explicit SimSession(const std::string& tag, const std::string& config = std::string());
+    ~SimSession();
+    SimSession(const SimSession&) = delete;
+    SimSession& operator=(const SimSession&) = delete;
+
+    std::vector<std::string> Environment() const;
+    const std::string& StatePath() const { return m_state; }
+    const std::string& JournalPath() const { return m_journal; }
+    std::string State() const { return ReadFile(m_state); }
+    std::string Journal() const { return ReadFile(m_journal); }
+    std::vector<std::string> JournalLines() const { return Lines(Journal()); }
+    // Starts afresh: an empty journal (the state file stays).
+    void ClearJournal() const;
+
+private:
+    std::string m_config;
+    std::string m_state;
+    std::string m_journal;
+};
 
 } // namespace e2e

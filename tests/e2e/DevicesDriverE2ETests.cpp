@@ -21,61 +21,6 @@ namespace
 
 const DWORD kTimeout = 15000;
 
-std::string TempFile(const char* name)
-{
-    char dir[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + name;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line))
-    {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-// Index of the first line at or after `from` that starts with prefix; -1 when none.
-int Find(const std::vector<std::string>& lines, const std::string& prefix, int from = 0)
-{
-    for (int i = from; i < (int)lines.size(); ++i)
-        if (lines[(size_t)i].compare(0, prefix.size(), prefix) == 0)
-            return i;
-    return -1;
-}
-
-bool IsStartupDialog(HWND h)
-{
-    return ClassName(h) == "#32770" && ::IsWindowVisible(h) &&
-           WindowText(h) == ResourceText(IDS_STARTUP_CAPTION);
-}
-
-bool HasAppTail(const std::string& text)
-{
-    const std::string tail = " - " + ResourceText(IDS_APP_TITLE);
-    return text.size() > tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-bool IsSheet(HWND h)
-{
-    return ClassName(h) == "#32770" && ::IsWindowVisible(h) && HasAppTail(WindowText(h));
-}
-
 // Waits until the window's text is `text`; the last text seen otherwise.
 std::string WaitForText(HWND hWnd, const std::string& text)
 {
@@ -94,15 +39,14 @@ class DevicesDriverE2E : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        std::string cmd = "regsvr32 /s \"" + BinDir() + "DeviceSim.dll\"";
-        ASSERT_EQ(0, RunAndWait(cmd)) << cmd;
+        ASSERT_TRUE(RegisterSimulator(true));
     }
 
     void SetUp() override
     {
-        m_config = TempFile("e2e_devices_driver.ini");
-        m_state = TempFile("e2e_devices_driver.state");
-        m_journal = TempFile("e2e_devices_driver.journal");
+        m_config = TempPath("e2e_devices_driver.ini");
+        m_state = TempPath("e2e_devices_driver.state");
+        m_journal = TempPath("e2e_devices_driver.journal");
         ::DeleteFileA(m_state.c_str());
         ::DeleteFileA(m_journal.c_str());
         std::ofstream config(m_config.c_str(), std::ios::binary | std::ios::trunc);
@@ -134,7 +78,7 @@ protected:
         if (!hDlg)
             return NULL;
         EXPECT_TRUE(PassStartupGate(hDlg, "KESSLY"));
-        HWND hSheet = WaitForWindow(app.Pid(), IsSheet, kTimeout);
+        HWND hSheet = WaitForWindow(app.Pid(), IsServiceSheet, kTimeout);
         EXPECT_NE(nullptr, hSheet) << "no sheet";
         return hSheet;
     }
@@ -197,8 +141,8 @@ TEST_F(DevicesDriverE2E, FirstDeviceIsCurrentAtStartAndTheListShowsTheFleet)
     Close(app, hSheet);
 
     const std::vector<std::string> journal = Lines(ReadFile(m_journal));
-    const int first = Find(journal, "IDeviceService.SetCurrentDevice(9001)");
-    const int second = Find(journal, "IDeviceService.SetCurrentDevice(9002)");
+    const int first = FindLine(journal, "IDeviceService.SetCurrentDevice(9001)");
+    const int second = FindLine(journal, "IDeviceService.SetCurrentDevice(9002)");
     EXPECT_GE(first, 0);
     EXPECT_GT(second, first);
 }
@@ -240,14 +184,14 @@ TEST_F(DevicesDriverE2E, AppliedSettingsAreKeptAcrossARestart)
 
     // The journal: SetDevice before the first load, and the sixteen setters.
     const std::vector<std::string> journal = Lines(ReadFile(m_journal));
-    const int setDevice = Find(journal, "IServiceDriverSettings.SetDevice(\"BACK@USB002\")");
+    const int setDevice = FindLine(journal, "IServiceDriverSettings.SetDevice(\"BACK@USB002\")");
     ASSERT_GE(setDevice, 0) << ReadFile(m_journal);
-    const int firstGet = Find(journal, "IServiceDriverSettings.GetOption1");
+    const int firstGet = FindLine(journal, "IServiceDriverSettings.GetOption1");
     EXPECT_GT(firstGet, setDevice);
-    EXPECT_GE(Find(journal, "IServiceDriverSettings.SetNumber(17)", setDevice), 0);
-    EXPECT_GE(Find(journal, "IServiceDriverSettings.SetOption2(1)", setDevice), 0);
-    EXPECT_GE(Find(journal, "IServiceDriverSettings.SetChoice(2)", setDevice), 0);
-    EXPECT_GE(Find(journal, "IServiceDriverSettings.SetSwitch(0)", setDevice), 0);
+    EXPECT_GE(FindLine(journal, "IServiceDriverSettings.SetNumber(17)", setDevice), 0);
+    EXPECT_GE(FindLine(journal, "IServiceDriverSettings.SetOption2(1)", setDevice), 0);
+    EXPECT_GE(FindLine(journal, "IServiceDriverSettings.SetChoice(2)", setDevice), 0);
+    EXPECT_GE(FindLine(journal, "IServiceDriverSettings.SetSwitch(0)", setDevice), 0);
     EXPECT_NE(std::string::npos, ReadFile(m_state).find("S 9002 Number 17")) << ReadFile(m_state);
 
     // A new run: the same device shows what was applied.

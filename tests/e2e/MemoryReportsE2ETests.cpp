@@ -33,21 +33,6 @@ const char kConfig[] =
     "device id=9001 type=2 name=\"Memory Lab\" col1=USB009 col2=Ready unavailable=10-19 mem.5=4321 "
     "exec=0x802 alt=0x0\n";
 
-std::string TempPath(const char* name)
-{
-    char dir[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + "memory_reports_e2e_" + std::to_string(::GetCurrentProcessId()) + "_" + name;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 std::string Formatted(UINT nID, long a, long b = 0)
 {
     char buf[1024] = "";
@@ -55,34 +40,12 @@ std::string Formatted(UINT nID, long a, long b = 0)
     return buf;
 }
 
-bool IsStartupDialog(HWND h)
-{
-    return ClassName(h) == "#32770" && ::IsWindowVisible(h) && WindowText(h) == ResourceText(IDS_STARTUP_CAPTION);
-}
-
-bool IsSheet(HWND h)
-{
-    std::string tail = " - " + ResourceText(IDS_APP_TITLE);
-    std::string text = WindowText(h);
-    return ClassName(h) == "#32770" && ::IsWindowVisible(h) && text.size() > tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// Sends a message to a window of the program under test, never waiting forever.
-LRESULT Send(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
-{
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(hWnd, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
-    return (LRESULT)result;
-}
-
 class MemoryReportsE2E : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
     {
-        std::string cmd = "regsvr32 /s \"" + BinDir() + "DeviceSim.dll\"";
-        ASSERT_EQ(0, RunAndWait(cmd)) << cmd;
+        ASSERT_TRUE(RegisterSimulator(true));
     }
 
     void SetUp() override
@@ -113,14 +76,14 @@ protected:
         if (!hDlg)
             return NULL;
         EXPECT_TRUE(PassStartupGate(hDlg, "KESSLY"));
-        HWND hSheet = WaitForWindow(app.Pid(), IsSheet, kTimeout);
+        HWND hSheet = WaitForWindow(app.Pid(), IsServiceSheet, kTimeout);
         EXPECT_NE(nullptr, hSheet) << "no sheet";
         return hSheet;
     }
     HWND ShowPage(HWND hSheet, int nTab)
     {
-        Send(hSheet, PSM_SETCURSEL, (WPARAM)nTab, 0);
-        return (HWND)Send(hSheet, PSM_GETCURRENTPAGEHWND);
+        SendTo(hSheet, PSM_SETCURSEL, (WPARAM)nTab, 0);
+        return (HWND)SendTo(hSheet, PSM_GETCURRENTPAGEHWND);
     }
     void Close(AppProcess& app, HWND hSheet)
     {
@@ -131,9 +94,9 @@ protected:
     }
     static void SetText(HWND hPage, int nID, const char* text)
     {
-        Send(::GetDlgItem(hPage, nID), WM_SETTEXT, 0, (LPARAM)text);
+        SendTo(::GetDlgItem(hPage, nID), WM_SETTEXT, 0, (LPARAM)text);
     }
-    static void Click(HWND hPage, int nID) { Send(::GetDlgItem(hPage, nID), BM_CLICK); }
+    static void Click(HWND hPage, int nID) { SendTo(::GetDlgItem(hPage, nID), BM_CLICK); }
     static std::string Text(HWND hPage, int nID) { return WindowText(::GetDlgItem(hPage, nID)); }
     static bool Enabled(HWND hPage, int nID) { return ::IsWindowEnabled(::GetDlgItem(hPage, nID)) != FALSE; }
 
@@ -207,7 +170,7 @@ TEST_F(MemoryReportsE2E, ReportsPageRunsCommandsAndPassesTheOption)
     ASSERT_EQ(ResourceText(IDS_REPORTS_PAGE), WindowText(hPage));
 
     // The Devices page made our device current, so the page chose report 1.
-    EXPECT_EQ(BST_CHECKED, Send(::GetDlgItem(hPage, IDC_REPORT_1), BM_GETCHECK));
+    EXPECT_EQ(BST_CHECKED, SendTo(::GetDlgItem(hPage, IDC_REPORT_1), BM_GETCHECK));
     EXPECT_TRUE(Enabled(hPage, IDC_REPORT_EXECUTE));
     EXPECT_FALSE(Enabled(hPage, IDC_REPORT_EXECUTE_ALTERNATE));
     Click(hPage, IDC_REPORT_EXECUTE);

@@ -33,70 +33,10 @@ const char kConfig[] =
     "device id=9002 type=1 name=\"Procedure Lab\" col1=USB010 col2=Ready text=\"Procedure Lab: ready\" "
     "exec=0x400 alt=0x0\n";
 
-std::string TempPath(const char* name)
-{
-    char dir[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + "procedures_e2e_" + std::to_string(::GetCurrentProcessId()) + "_" + name;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line))
-    {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-// How many journal lines begin with prefix.
-int CountLines(const std::vector<std::string>& lines, const std::string& prefix)
-{
-    int n = 0;
-    for (const std::string& line : lines)
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            ++n;
-    return n;
-}
-
-bool IsStartupDialog(HWND h)
-{
-    return ClassName(h) == "#32770" && ::IsWindowVisible(h) && WindowText(h) == ResourceText(IDS_STARTUP_CAPTION);
-}
-
-bool IsSheet(HWND h)
-{
-    std::string tail = " - " + ResourceText(IDS_APP_TITLE);
-    std::string text = WindowText(h);
-    return ClassName(h) == "#32770" && ::IsWindowVisible(h) && text.size() > tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// Sends a message to a window of the program under test, never waiting forever.
-LRESULT Send(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
-{
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(hWnd, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
-    return (LRESULT)result;
-}
-
 // The whole text of a window of the program under test, however long.
 std::string LongText(HWND hWnd)
 {
-    const LRESULT length = Send(hWnd, WM_GETTEXTLENGTH);
+    const LRESULT length = SendTo(hWnd, WM_GETTEXTLENGTH);
     std::string text((size_t)(length > 0 ? length : 0) + 1, '\0');
     ::SendMessageTimeoutA(hWnd, WM_GETTEXT, (WPARAM)text.size(), (LPARAM)&text[0], SMTO_ABORTIFHUNG, 5000, NULL);
     text.resize(strlen(text.c_str()));
@@ -108,8 +48,7 @@ class ProceduresMaintenanceTasksE2E : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        std::string cmd = "regsvr32 /s \"" + BinDir() + "DeviceSim.dll\"";
-        ASSERT_EQ(0, RunAndWait(cmd)) << cmd;
+        ASSERT_TRUE(RegisterSimulator(true));
     }
 
     void SetUp() override
@@ -140,14 +79,14 @@ protected:
         if (!hDlg)
             return NULL;
         EXPECT_TRUE(PassStartupGate(hDlg, "KESSLY"));
-        HWND hSheet = WaitForWindow(app.Pid(), IsSheet, kTimeout);
+        HWND hSheet = WaitForWindow(app.Pid(), IsServiceSheet, kTimeout);
         EXPECT_NE(nullptr, hSheet) << "no sheet";
         return hSheet;
     }
     HWND ShowPage(HWND hSheet, int nTab)
     {
-        Send(hSheet, PSM_SETCURSEL, (WPARAM)nTab, 0);
-        return (HWND)Send(hSheet, PSM_GETCURRENTPAGEHWND);
+        SendTo(hSheet, PSM_SETCURSEL, (WPARAM)nTab, 0);
+        return (HWND)SendTo(hSheet, PSM_GETCURRENTPAGEHWND);
     }
     void Close(AppProcess& app, HWND hSheet)
     {
@@ -156,8 +95,8 @@ protected:
         ASSERT_TRUE(app.WaitExit(kTimeout, &code)) << "still running after Close";
         EXPECT_EQ(0u, code);
     }
-    static void Click(HWND hPage, int nID) { Send(::GetDlgItem(hPage, nID), BM_CLICK); }
-    static bool Checked(HWND hPage, int nID) { return Send(::GetDlgItem(hPage, nID), BM_GETCHECK) == BST_CHECKED; }
+    static void Click(HWND hPage, int nID) { SendTo(::GetDlgItem(hPage, nID), BM_CLICK); }
+    static bool Checked(HWND hPage, int nID) { return SendTo(::GetDlgItem(hPage, nID), BM_GETCHECK) == BST_CHECKED; }
     static std::string Text(HWND hPage, int nID) { return WindowText(::GetDlgItem(hPage, nID)); }
 
     // Everything handed out was released, once.

@@ -5,8 +5,6 @@
 #include "AppDriver.h"
 #include "lang/ServiceRes.h"
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,48 +14,6 @@ namespace
 {
 
 const DWORD kTimeout = 15000;
-
-std::string SimulatorPath()
-{
-    return BinDir() + "DeviceSim.dll";
-}
-
-void RegisterSimulator(bool bRegister)
-{
-    std::string cmd = std::string("regsvr32 /s ") + (bRegister ? "" : "/u ") + "\"" + SimulatorPath() + "\"";
-    ASSERT_EQ(0, RunAndWait(cmd)) << cmd;
-}
-
-bool IsStartupDialog(HWND h)
-{
-    return ClassName(h) == "#32770" && ::IsWindowVisible(h) &&
-           WindowText(h) == ResourceText(IDS_STARTUP_CAPTION);
-}
-
-bool IsSheet(HWND h)
-{
-    std::string tail = " - " + ResourceText(IDS_APP_TITLE);
-    std::string text = WindowText(h);
-    return ClassName(h) == "#32770" && ::IsWindowVisible(h) && text.size() > tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-std::string TempFile(const char* name)
-{
-    char dir[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, dir);
-    std::string path = std::string(dir) + name;
-    ::DeleteFileA(path.c_str());
-    return path;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 std::vector<std::string> PageStrings(const std::vector<UINT>& ids)
 {
@@ -72,9 +28,9 @@ class ShellE2E : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        RegisterSimulator(true);
+        ASSERT_TRUE(RegisterSimulator(true));
         // What the program writes stays out of build/bin.
-        ::SetEnvironmentVariableA("DEVICESIM_STATE", TempFile("e2e_shell_default_state.txt").c_str());
+        ::SetEnvironmentVariableA("DEVICESIM_STATE", TempPath("shell_default_state.txt").c_str());
     }
 
     HWND StartToDialog(AppProcess& app)
@@ -83,16 +39,6 @@ protected:
         HWND hDlg = WaitForWindow(app.Pid(), IsStartupDialog, kTimeout);
         EXPECT_NE(nullptr, hDlg) << "no start-up dialog";
         return hDlg;
-    }
-    HWND StartToSheet(AppProcess& app, const char* model)
-    {
-        HWND hDlg = StartToDialog(app);
-        if (!hDlg)
-            return NULL;
-        EXPECT_TRUE(PassStartupGate(hDlg, model)) << model;
-        HWND hSheet = WaitForWindow(app.Pid(), IsSheet, kTimeout);
-        EXPECT_NE(nullptr, hSheet) << "no sheet";
-        return hSheet;
     }
     void CloseSheetAndExpectExit(AppProcess& app, HWND hSheet)
     {
@@ -107,14 +53,9 @@ protected:
 
 TEST_F(ShellE2E, KnownModelOpensTheFullSheetAndCloseEndsTheProgram)
 {
-    std::string journal = TempFile("e2e_shell_journal.txt");
-    std::string state = TempFile("e2e_shell_state.txt");
+    SimSession sim("shell");
     AppProcess app;
-    ASSERT_TRUE(app.Start(std::string(), {"DEVICESIM_JOURNAL=" + journal, "DEVICESIM_STATE=" + state}));
-    HWND hDlg = WaitForWindow(app.Pid(), IsStartupDialog, kTimeout);
-    ASSERT_NE(nullptr, hDlg);
-    ASSERT_TRUE(PassStartupGate(hDlg, "KESSLY"));
-    HWND hSheet = WaitForWindow(app.Pid(), IsSheet, kTimeout);
+    HWND hSheet = StartToSheet(app, sim.Environment(), "KESSLY");
     ASSERT_NE(nullptr, hSheet);
     // The Devices page names the selected device in the title once it has one.
     std::string title = WindowText(hSheet);
@@ -127,7 +68,7 @@ TEST_F(ShellE2E, KnownModelOpensTheFullSheetAndCloseEndsTheProgram)
     CloseSheetAndExpectExit(app, hSheet);
 
     // Closing released the device service and everything the pages held.
-    std::string text = ReadFile(journal);
+    std::string text = sim.Journal();
     EXPECT_NE(std::string::npos, text.find("live objects: 0")) << text.substr(text.size() > 2000 ? text.size() - 2000 : 0);
     EXPECT_EQ(std::string::npos, text.find("OVER-RELEASE"));
     EXPECT_EQ(std::string::npos, text.find("USE-AFTER-RELEASE"));
@@ -136,7 +77,7 @@ TEST_F(ShellE2E, KnownModelOpensTheFullSheetAndCloseEndsTheProgram)
 TEST_F(ShellE2E, SixthModelInAnyCaseOpensTheReducedSheet)
 {
     AppProcess app;
-    HWND hSheet = StartToSheet(app, "Ormek");
+    HWND hSheet = StartToSheet(app, {}, "Ormek");
     ASSERT_NE(nullptr, hSheet);
     std::vector<std::string> expected = PageStrings(
         {IDS_DEVICES_PAGE, IDS_MAINTENANCE_PAGE, IDS_PROCEDURES_PAGE, IDS_REPORTS_PAGE, IDS_DRIVER_PAGE});
@@ -153,7 +94,7 @@ TEST_F(ShellE2E, UnknownModelKeepsTheGateShutAndCancelEndsTheProgram)
     ::PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(app.WaitExit(kTimeout));
     for (HWND h : TopWindows(app.Pid()))
-        EXPECT_FALSE(IsSheet(h));
+        EXPECT_FALSE(IsServiceSheet(h));
 }
 
 TEST_F(ShellE2E, SecondInstanceRestoresTheFirstsDialogAndEnds)
@@ -178,7 +119,7 @@ TEST_F(ShellE2E, SecondInstanceRestoresTheFirstsDialogAndEnds)
 TEST_F(ShellE2E, SecondInstanceRestoresTheFirstsSheetAndEnds)
 {
     AppProcess first;
-    HWND hSheet = StartToSheet(first, "VOSKA");
+    HWND hSheet = StartToSheet(first, {}, "VOSKA");
     ASSERT_NE(nullptr, hSheet);
     ::ShowWindow(hSheet, SW_MINIMIZE);
     ASSERT_TRUE(::IsIconic(hSheet));
@@ -198,7 +139,7 @@ TEST_F(ShellE2E, SecondInstanceRestoresTheFirstsSheetAndEnds)
 
 TEST_F(ShellE2E, WithoutTheDeviceServiceExactlyOneMessageBoxAndTheProgramEnds)
 {
-    RegisterSimulator(false);
+    ASSERT_TRUE(RegisterSimulator(false));
     AppProcess app;
     ASSERT_TRUE(app.Start());
     std::string caption = ResourceText(IDS_NO_SERVICE_CAPTION);
@@ -211,12 +152,12 @@ TEST_F(ShellE2E, WithoutTheDeviceServiceExactlyOneMessageBoxAndTheProgramEnds)
     {
         if (isBox(h))
             ++boxes;
-        if (IsStartupDialog(h) || IsSheet(h))
+        if (IsStartupDialog(h) || IsServiceSheet(h))
             ++dialogs;
     }
     EXPECT_EQ(1, boxes);
     EXPECT_EQ(0, dialogs);
     ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(app.WaitExit(kTimeout));
-    RegisterSimulator(true);
+    EXPECT_TRUE(RegisterSimulator(true));
 }
