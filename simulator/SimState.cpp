@@ -13,6 +13,9 @@
 // reported and ignored as a whole. Records of devices or locations that the
 // current fleet does not have are skipped. The file is written whole to
 // <path>.tmp and then moved over <path>, so it is never left half-written.
+// For tests, DEVICESIM_TEST_INTERRUPT_SAVE=<bytes> stops every save after
+// that many bytes of <path>.tmp, without the move, as if the process had been
+// killed there.
 #include "simulator/SimState.h"
 
 #include "simulator/SimJournal.h"
@@ -150,6 +153,14 @@ bool ParseState(const std::string& text, std::vector<StateRecord>& records, std:
     return false;
 }
 
+// The test hook DEVICESIM_TEST_INTERRUPT_SAVE=<bytes>: while it is set to a
+// number of 0 or more, every save stops after that many bytes of <path>.tmp.
+bool InterruptedSave(long& bytes)
+{
+    const std::string value = SimEnvironment("DEVICESIM_TEST_INTERRUPT_SAVE");
+    return !value.empty() && ParseLong(value, bytes) && bytes >= 0;
+}
+
 } // namespace
 
 std::string StatePath()
@@ -248,6 +259,20 @@ bool SaveStateFile(const SimModel& model)
         return false;
     }
     DWORD written = 0;
+    long interruptAt = 0;
+    if (InterruptedSave(interruptAt)) {
+        // As a process killed in the middle of the save: part of <path>.tmp
+        // is written, <path> is not touched, the .tmp file stays behind.
+        const size_t part = static_cast<size_t>(interruptAt) < text.size()
+                                ? static_cast<size_t>(interruptAt) : text.size();
+        WriteFile(file, text.data(), static_cast<DWORD>(part), &written, NULL);
+        CloseHandle(file);
+        JournalLine(SimFormat("state: %s: save interrupted after %lu of %lu bytes"
+                              " (DEVICESIM_TEST_INTERRUPT_SAVE); %s not replaced",
+                              temporary.c_str(), static_cast<unsigned long>(written),
+                              static_cast<unsigned long>(text.size()), model.statePath.c_str()));
+        return false;
+    }
     const BOOL wrote = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, NULL)
                        && written == text.size() && FlushFileBuffers(file);
     CloseHandle(file);
