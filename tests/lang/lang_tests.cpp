@@ -1,13 +1,22 @@
-// lang_tests.cpp: tests of the resource module ServiceRes.dll and of the
+// lang_tests.cpp: tests of a resource module ServiceRes.dll and of the
 // executable's own resources (res/ServiceApp.rc, linked into this program).
 //
 // Helpers: DialogTemplate (an extended dialog template read from the module),
 // LiveDialog (a dialog created for real from a template, under Wine's null
 // driver in the test runs). Suites: Templates, Controls, Layout, Strings,
-// Images, BuildOutput, ExecutableResources.
+// Images, Language, SameIds, BuildOutput, ExecutableResources.
 //
-// The module is looked up at ..\bin\lang\ServiceRes.dll beside this program's
-// folder (build/tests -> build/bin), or where SERVICE_BIN_DIR points.
+// Every language module passes the same checks; one ctest entry per module:
+//
+//   lang_tests [--module=lang/de/ServiceRes.dll] [--language=1031]
+//              [--reference=lang/ServiceRes.dll]
+//
+// --module is the module under test, --language the language id all its
+// resources carry, --reference another language's module that must hold the
+// very same ids (and different texts). Paths are relative to the folder of
+// what ships: ..\bin beside this program's folder (build/tests -> build/bin),
+// or where SERVICE_BIN_DIR points. Without options: the English module, 1033,
+// against the German one.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -53,24 +62,90 @@ std::string BinDir()
     return ExeDir() + "\\..\\bin";
 }
 
-// Returns the loaded resource module (NULL when it cannot be loaded); loads
-// the common controls first, as the application does.
+// What the command line chose (see the head of this file).
+struct Options {
+    std::string module = "lang\\ServiceRes.dll";
+    std::string reference = "lang\\de\\ServiceRes.dll";
+    LANGID language = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+};
+
+Options& TheOptions()
+{
+    static Options options;
+    return options;
+}
+
+std::string Backslashed(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// Returns the full path of a module given relative to the shipping folder.
+std::string ModulePath(const std::string& relative)
+{
+    return BinDir() + "\\" + relative;
+}
+
+// Returns the loaded resource module under test (NULL when it cannot be
+// loaded); loads the common controls first, as the application does.
 HMODULE Module()
 {
     static HMODULE hModule = [] {
         INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES };
         InitCommonControlsEx(&icc);
-        return LoadLibraryA((BinDir() + "\\lang\\ServiceRes.dll").c_str());
+        return LoadLibraryA(ModulePath(TheOptions().module).c_str());
     }();
     return hModule;
 }
 
-// Returns string id of the module; empty when missing.
-std::string Str(UINT id)
+// Returns the reference module, another language's (NULL when it cannot be loaded).
+HMODULE ReferenceModule()
+{
+    static HMODULE hModule = LoadLibraryExA(ModulePath(TheOptions().reference).c_str(), NULL,
+                                            LOAD_LIBRARY_AS_DATAFILE);
+    return hModule;
+}
+
+// Returns string id of a module (default: the one under test); empty when missing.
+std::string Str(UINT id, HMODULE hModule = NULL)
 {
     char buf[2048];
-    int n = LoadStringA(Module(), id, buf, sizeof(buf));
+    int n = LoadStringA(hModule ? hModule : Module(), id, buf, sizeof(buf));
     return n > 0 ? std::string(buf, n) : std::string();
+}
+
+// Returns string id of the module under test as UTF-16, independent of the ANSI code page.
+std::wstring WideStr(UINT id)
+{
+    wchar_t buf[2048];
+    int n = LoadStringW(Module(), id, buf, sizeof(buf) / sizeof(buf[0]));
+    return n > 0 ? std::wstring(buf, n) : std::wstring();
+}
+
+// A few texts of each language, spelled out, to catch a module built from the
+// wrong source or with its umlauts mangled by the resource compiler.
+struct KnownTexts {
+    LANGID language;
+    const wchar_t* close;
+    const wchar_t* startupCaption;
+    const wchar_t* parseInt;
+    const wchar_t* devicesPage;
+};
+
+const KnownTexts kKnownTexts[] = {
+    { MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), L"Close", L"Service Access", L"Please enter an integer.",
+      L"Devices" },
+    { MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), L"Schlie\u00DFen", L"Servicezugang",
+      L"Bitte geben Sie eine ganze Zahl ein.", L"Ger\u00E4te" },
+};
+
+const KnownTexts* KnownTextsOf(LANGID language)
+{
+    for (const KnownTexts& known : kKnownTexts)
+        if (known.language == language)
+            return &known;
+    return NULL;
 }
 
 std::string Upper(std::string s)
@@ -276,14 +351,17 @@ struct TemplateItem {
 class DialogTemplate {
 public:
     // Reads template id of the module; ok() tells whether it was found and well formed.
-    explicit DialogTemplate(UINT id)
+    // (hModule NULL: the module under test).
+    explicit DialogTemplate(UINT id, HMODULE hModule = NULL)
     {
-        HRSRC hRes = FindResourceA(Module(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+        if (!hModule)
+            hModule = Module();
+        HRSRC hRes = FindResourceA(hModule, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
         if (!hRes)
             return;
-        HGLOBAL hData = LoadResource(Module(), hRes);
+        HGLOBAL hData = LoadResource(hModule, hRes);
         m_data = hData ? static_cast<const BYTE*>(LockResource(hData)) : NULL;
-        m_size = SizeofResource(Module(), hRes);
+        m_size = SizeofResource(hModule, hRes);
         if (m_data)
             m_ok = Parse();
     }
@@ -779,7 +857,7 @@ class ResourceModuleTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_NE(Module(), (HMODULE)NULL) << "cannot load " << BinDir() << "\\lang\\ServiceRes.dll";
+        ASSERT_NE(Module(), (HMODULE)NULL) << "cannot load " << ModulePath(TheOptions().module);
     }
 };
 
@@ -1206,7 +1284,9 @@ TEST_F(Strings, EveryStringIdLoadsAText)
 {
     for (UINT id : kStringIds)
         EXPECT_FALSE(Str(id).empty()) << "string " << id;
-    EXPECT_EQ(Str(AFX_IDP_PARSE_INT), "Please enter an integer.");
+    const KnownTexts* known = KnownTextsOf(TheOptions().language);
+    ASSERT_NE(known, (const KnownTexts*)NULL) << "no known texts for language " << TheOptions().language;
+    EXPECT_TRUE(WideStr(AFX_IDP_PARSE_INT) == known->parseInt) << Str(AFX_IDP_PARSE_INT);
 }
 
 TEST_F(Strings, ControlTextsOfTheTemplatesAreTheStringsThePagesSet)
@@ -1395,6 +1475,196 @@ TEST_F(Images, LogoFitsBesideTheButtonRow)
 }
 
 // ---------------------------------------------------------------------------
+// Language: the module is in the language it claims, with its own texts
+
+using Language = ResourceModuleTest;
+
+struct ResourceEntry { std::string type; std::string name; LANGID language; };
+
+std::string ResourceName(LPCSTR name)
+{
+    return IS_INTRESOURCE(name) ? "#" + std::to_string((unsigned)(UINT_PTR)name) : std::string(name);
+}
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR type, LPCSTR name, WORD language, LONG_PTR param)
+{
+    reinterpret_cast<std::vector<ResourceEntry>*>(param)->push_back({ ResourceName(type), ResourceName(name), language });
+    return TRUE;
+}
+
+BOOL CALLBACK CollectNameLanguages(HMODULE hModule, LPCSTR type, LPSTR name, LONG_PTR param)
+{
+    EnumResourceLanguagesA(hModule, type, name, CollectLanguage, param);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectType(HMODULE hModule, LPSTR type, LONG_PTR param)
+{
+    EnumResourceNamesA(hModule, type, CollectNameLanguages, param);
+    return TRUE;
+}
+
+// Returns every resource of a module with its language.
+std::vector<ResourceEntry> AllResources(HMODULE hModule)
+{
+    std::vector<ResourceEntry> out;
+    EnumResourceTypesA(hModule, CollectType, reinterpret_cast<LONG_PTR>(&out));
+    return out;
+}
+
+TEST_F(Language, EveryResourceCarriesTheModulesLanguage)
+{
+    std::vector<ResourceEntry> all = AllResources(Module());
+    EXPECT_GT(all.size(), 20u);
+    for (const ResourceEntry& entry : all)
+        EXPECT_EQ(entry.language, TheOptions().language)
+            << "resource " << entry.name << " of type " << entry.type;
+}
+
+TEST_F(Language, KnownTextsReadAsSpelledOut)
+{
+    const KnownTexts* known = KnownTextsOf(TheOptions().language);
+    ASSERT_NE(known, (const KnownTexts*)NULL) << "no known texts for language " << TheOptions().language;
+    EXPECT_TRUE(WideStr(IDS_CLOSE) == known->close) << Str(IDS_CLOSE);
+    EXPECT_TRUE(WideStr(IDS_STARTUP_CAPTION) == known->startupCaption) << Str(IDS_STARTUP_CAPTION);
+    EXPECT_TRUE(WideStr(IDS_DEVICES_PAGE) == known->devicesPage) << Str(IDS_DEVICES_PAGE);
+}
+
+// ---------------------------------------------------------------------------
+// SameIds: the module holds exactly the ids of another language's module, with
+// the same controls in the same order and styles, the same pictures, and its
+// own texts
+
+class SameIds : public ResourceModuleTest {
+protected:
+    void SetUp() override
+    {
+        ResourceModuleTest::SetUp();
+        ASSERT_NE(ReferenceModule(), (HMODULE)NULL) << "cannot load " << ModulePath(TheOptions().reference);
+    }
+};
+
+// Returns the ids of the strings a module holds, read from its string blocks.
+std::set<UINT> StringIds(HMODULE hModule)
+{
+    std::set<UINT> ids;
+    std::vector<ResourceEntry> all = AllResources(hModule);
+    for (const ResourceEntry& entry : all) {
+        if (entry.type != "#6" /* RT_STRING */ || entry.name.empty() || entry.name[0] != '#')
+            continue;
+        UINT block = (UINT)atoi(entry.name.c_str() + 1);
+        std::string raw = RawResource(hModule, MAKEINTRESOURCEA(block), MAKEINTRESOURCEA(6));
+        size_t pos = 0;
+        for (UINT i = 0; i < 16 && pos + 2 <= raw.size(); ++i) {
+            WORD length;
+            memcpy(&length, raw.data() + pos, 2);
+            pos += 2 + 2 * (size_t)length;
+            if (length > 0)
+                ids.insert((block - 1) * 16 + i);
+        }
+    }
+    return ids;
+}
+
+// Returns the names of a module's resources of one type.
+std::set<std::string> NamesOfType(HMODULE hModule, const char* type)
+{
+    std::set<std::string> names;
+    for (const ResourceEntry& entry : AllResources(hModule))
+        if (entry.type == type)
+            names.insert(entry.name);
+    return names;
+}
+
+// Texts that read the same in both languages.
+const char* const kSameInBothLanguages[] = { "Name", "Status", "Firmware", "Scanner", "Service", "OK", "&Normal", "0" };
+
+bool MayReadTheSame(const std::string& text)
+{
+    for (const char* same : kSameInBothLanguages)
+        if (text == same)
+            return true;
+    return text.empty();
+}
+
+TEST_F(SameIds, TheSameStringIds)
+{
+    std::set<UINT> ours = StringIds(Module());
+    EXPECT_EQ(ours.size(), (size_t)std::distance(std::begin(kStringIds), std::end(kStringIds)))
+        << "every string the application loads, and no other";
+    EXPECT_EQ(ours, StringIds(ReferenceModule()));
+    for (UINT id : kStringIds)
+        EXPECT_EQ(ours.count(id), 1u) << "string " << id;
+}
+
+TEST_F(SameIds, TheSameTemplatesWithTheSameControlsInTheSameOrder)
+{
+    std::set<std::string> ours = NamesOfType(Module(), "#5" /* RT_DIALOG */);
+    EXPECT_EQ(ours.size(), (size_t)std::distance(std::begin(kDialogs), std::end(kDialogs)));
+    EXPECT_EQ(ours, NamesOfType(ReferenceModule(), "#5"));
+    for (UINT id : kDialogs) {
+        SCOPED_TRACE("dialog " + std::to_string(id));
+        DialogTemplate t(id);
+        DialogTemplate other(id, ReferenceModule());
+        ASSERT_TRUE(t.ok());
+        ASSERT_TRUE(other.ok());
+        EXPECT_EQ(t.style(), other.style());
+        if (IsPage(id)) {
+            EXPECT_EQ(t.cx(), other.cx());
+            EXPECT_EQ(t.cy(), other.cy());
+        }
+        ASSERT_EQ(t.items().size(), other.items().size());
+        for (size_t i = 0; i < t.items().size(); ++i) {
+            const TemplateItem& a = t.items()[i];
+            const TemplateItem& b = other.items()[i];
+            EXPECT_EQ(a.id, b.id) << "control " << i << " in tab order";
+            EXPECT_EQ(a.cls, b.cls) << "control " << a.id;
+            EXPECT_EQ(a.style, b.style) << "control " << a.id;
+            EXPECT_EQ(a.exStyle, b.exStyle) << "control " << a.id;
+        }
+    }
+}
+
+TEST_F(SameIds, TheSameIconsAndLogo)
+{
+    EXPECT_EQ(NamesOfType(Module(), "#14" /* RT_GROUP_ICON */), NamesOfType(ReferenceModule(), "#14"));
+    EXPECT_EQ(NamesOfType(Module(), "#2" /* RT_BITMAP */), NamesOfType(ReferenceModule(), "#2"));
+    for (UINT id : kIcons) {
+        std::map<int, std::string> ours = IconImages(Module(), id);
+        EXPECT_FALSE(ours.empty()) << "icon " << id;
+        EXPECT_EQ(ours, IconImages(ReferenceModule(), id)) << "icon " << id;
+    }
+    std::string logo = RawResource(Module(), MAKEINTRESOURCEA(IDB_LOGO), MAKEINTRESOURCEA(2));
+    EXPECT_FALSE(logo.empty());
+    EXPECT_EQ(logo, RawResource(ReferenceModule(), MAKEINTRESOURCEA(IDB_LOGO), MAKEINTRESOURCEA(2)));
+}
+
+TEST_F(SameIds, EveryTextIsTheModulesOwn)
+{
+    for (UINT id : kStringIds) {
+        std::string text = Str(id);
+        if (!MayReadTheSame(text)) {
+            EXPECT_NE(text, Str(id, ReferenceModule())) << "string " << id << " is not translated";
+        }
+    }
+    for (UINT id : kDialogs) {
+        DialogTemplate t(id);
+        DialogTemplate other(id, ReferenceModule());
+        ASSERT_TRUE(t.ok());
+        ASSERT_TRUE(other.ok());
+        if (!MayReadTheSame(t.caption())) {
+            EXPECT_NE(t.caption(), other.caption()) << "dialog " << id;
+        }
+        for (size_t i = 0; i < t.items().size() && i < other.items().size(); ++i) {
+            const std::string& text = t.items()[i].text;
+            if (!MayReadTheSame(text) && text[0] != '#') {
+                EXPECT_NE(text, other.items()[i].text) << "dialog " << id << ", control " << t.items()[i].id;
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
 // What the build writes beside the executable
 
 TEST(BuildOutput, ProdinfoPointsAtTheResourceModule)
@@ -1445,3 +1715,26 @@ TEST(ExecutableResources, IconIsTheApplicationIconOfTheModuleAndAVersionBlockExi
 }
 
 } // namespace
+
+// Reads the options (see the head of this file); GoogleTest takes its own first.
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    Options& options = TheOptions();
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg.compare(0, 9, "--module=") == 0) {
+            options.module = Backslashed(arg.substr(9));
+        } else if (arg.compare(0, 12, "--reference=") == 0) {
+            options.reference = Backslashed(arg.substr(12));
+        } else if (arg.compare(0, 11, "--language=") == 0) {
+            options.language = (LANGID)strtoul(arg.c_str() + 11, NULL, 0);
+        } else {
+            fprintf(stderr, "unknown option %s\n", argv[i]);
+            return 2;
+        }
+    }
+    printf("module %s, language %u, reference %s\n", options.module.c_str(), (unsigned)options.language,
+           options.reference.c_str());
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,206 @@
+; ServiceApp.nsi: the Windows installer of the Device Service program.
+;
+;   makensis -DBIN_DIR=<build>/bin -DOUT_FILE=<folder>/ServiceApp-Setup.exe installer/ServiceApp.nsi
+;
+; BIN_DIR is the folder of what ships (ServiceApp.exe, prodinfo.ini,
+; lang\ServiceRes.dll, lang\de\ServiceRes.dll, DeviceSim.dll). tools/package
+; builds this with the portable zip; tests/package builds its own copy.
+;
+; The installer copies the program to Program Files\ServiceApp, registers the
+; device service simulator DeviceSim.dll (its DllRegisterServer), adds a Start
+; menu shortcut and an uninstaller, and writes the Modules entry of
+; prodinfo.ini for the language chosen:
+;   - interactive: a language dialog (English or Deutsch) opens first; the
+;     installer then speaks that language and installs that resource module;
+;   - command line: /LANG=en or /LANG=de (also 1033, 1031, English, German,
+;     Deutsch) picks the language without asking;
+;   - silent (/S) without /LANG=: English.
+; Exit codes: 0 installed, 2 a bad /LANG= value, 3 the simulator could not be
+; registered (the files are installed all the same).
+;
+; The uninstaller unregisters the simulator and removes the files, the
+; folders (when nothing of the user's is left in them), the shortcut and the
+; registry keys. Silent: Uninstall.exe /S.
+;
+; The script is plain ASCII: umlauts are written ${U+00E4} and so on.
+
+Unicode true
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+
+!ifndef BIN_DIR
+  !error "Pass -DBIN_DIR=<folder with ServiceApp.exe, prodinfo.ini, lang and DeviceSim.dll>"
+!endif
+!ifndef OUT_FILE
+  !define OUT_FILE "ServiceApp-Setup.exe"
+!endif
+
+!define PRODUCT_VERSION "1.0.0.0"
+!define APP_KEY "Software\ServiceApp"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\ServiceApp"
+!define SIMULATOR_CLSID "{34875DA5-4E84-11D3-A43A-0060B0F8AA86}"
+!define MODULE_ENGLISH "English,1033,lang\ServiceRes.dll:1"
+!define MODULE_GERMAN "Deutsch,1031,lang\de\ServiceRes.dll:1"
+; The shortcut's names in both languages (the uninstaller removes either).
+!define SHORTCUT_ENGLISH "Device Service"
+!define SHORTCUT_GERMAN "Ger${U+00E4}teservice"
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+
+Name "Device Service"
+OutFile "${OUT_FILE}"
+InstallDir "$PROGRAMFILES\ServiceApp"
+InstallDirRegKey HKLM "${APP_KEY}" "InstallDir"
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${PRODUCT_VERSION}"
+VIAddVersionKey /LANG=1033 "ProductName" "Device Service"
+VIAddVersionKey /LANG=1033 "FileDescription" "Device Service setup"
+VIAddVersionKey /LANG=1033 "FileVersion" "${PRODUCT_VERSION}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${PRODUCT_VERSION}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "The Device Service authors"
+
+;--------------------------------
+; Pages
+
+!define MUI_ICON "..\lang\art\app.ico"
+!define MUI_UNICON "..\lang\art\app.ico"
+!define MUI_ABORTWARNING
+!define MUI_LANGDLL_ALWAYSSHOW
+!define MUI_FINISHPAGE_RUN "$INSTDIR\ServiceApp.exe"
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+; The first language is the default one.
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "German"
+!insertmacro MUI_RESERVEFILE_LANGDLL
+
+LangString SHORTCUT_NAME ${LANG_ENGLISH} "${SHORTCUT_ENGLISH}"
+LangString SHORTCUT_NAME ${LANG_GERMAN} "${SHORTCUT_GERMAN}"
+LangString REGISTER_FAILED ${LANG_ENGLISH} "The device service simulator DeviceSim.dll could not be registered. Register it later with: regsvr32 $\"$INSTDIR\DeviceSim.dll$\""
+LangString REGISTER_FAILED ${LANG_GERMAN} "Der Simulator des Ger${U+00E4}tedienstes DeviceSim.dll konnte nicht registriert werden. Registrieren Sie ihn sp${U+00E4}ter mit: regsvr32 $\"$INSTDIR\DeviceSim.dll$\""
+
+;--------------------------------
+; Language choice
+
+Function .onInit
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/LANG=" $R1
+  ${IfNot} ${Errors}
+    ${If} $R1 == "de"
+    ${OrIf} $R1 == "1031"
+    ${OrIf} $R1 == "German"
+    ${OrIf} $R1 == "Deutsch"
+      StrCpy $LANGUAGE ${LANG_GERMAN}
+    ${ElseIf} $R1 == "en"
+    ${OrIf} $R1 == "1033"
+    ${OrIf} $R1 == "English"
+      StrCpy $LANGUAGE ${LANG_ENGLISH}
+    ${Else}
+      MessageBox MB_OK|MB_ICONSTOP "Unknown language $\"$R1$\": use /LANG=en or /LANG=de." /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${ElseIf} ${Silent}
+    StrCpy $LANGUAGE ${LANG_ENGLISH}
+  ${Else}
+    !insertmacro MUI_LANGDLL_DISPLAY
+  ${EndIf}
+FunctionEnd
+
+Function un.onInit
+  ; The uninstaller speaks the language that was installed.
+  ReadRegStr $R0 HKLM "${APP_KEY}" "Language"
+  ${If} $R0 != ""
+    StrCpy $LANGUAGE $R0
+  ${EndIf}
+FunctionEnd
+
+;--------------------------------
+; Installing
+
+Section "-Program"
+  SetOutPath "$INSTDIR"
+  File "${BIN_DIR}\ServiceApp.exe"
+  File "${BIN_DIR}\prodinfo.ini"
+  File "${BIN_DIR}\DeviceSim.dll"
+  SetOutPath "$INSTDIR\lang"
+  File "${BIN_DIR}\lang\ServiceRes.dll"
+  SetOutPath "$INSTDIR\lang\de"
+  File "${BIN_DIR}\lang\de\ServiceRes.dll"
+  SetOutPath "$INSTDIR"
+
+  ; The Modules entry points the program at the chosen language's module.
+  ${If} $LANGUAGE == ${LANG_GERMAN}
+    WriteINIStr "$INSTDIR\prodinfo.ini" "Modules" "ServiceApp" "${MODULE_GERMAN}"
+  ${Else}
+    WriteINIStr "$INSTDIR\prodinfo.ini" "Modules" "ServiceApp" "${MODULE_ENGLISH}"
+  ${EndIf}
+  FlushINI "$INSTDIR\prodinfo.ini"
+
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+  SetShellVarContext all
+  CreateShortcut "$SMPROGRAMS\$(SHORTCUT_NAME).lnk" "$INSTDIR\ServiceApp.exe" "" "$INSTDIR\ServiceApp.exe" 0
+
+  WriteRegStr HKLM "${APP_KEY}" "InstallDir" "$INSTDIR"
+  WriteRegStr HKLM "${APP_KEY}" "Language" "$LANGUAGE"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Device Service"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${PRODUCT_VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\ServiceApp.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" "$\"$INSTDIR\Uninstall.exe$\""
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" "$\"$INSTDIR\Uninstall.exe$\" /S"
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  ; Last: a simulator that fails to register leaves a usable installation.
+  ClearErrors
+  RegDLL "$INSTDIR\DeviceSim.dll"
+  ${If} ${Errors}
+    DetailPrint "$(REGISTER_FAILED)"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$(REGISTER_FAILED)" /SD IDOK
+    SetErrorLevel 3
+  ${EndIf}
+SectionEnd
+
+;--------------------------------
+; Uninstalling
+
+Section "Uninstall"
+  ; The simulator's DllUnregisterServer removes its class key.
+  UnRegDLL "$INSTDIR\DeviceSim.dll"
+
+  Delete "$INSTDIR\ServiceApp.exe"
+  Delete "$INSTDIR\prodinfo.ini"
+  Delete "$INSTDIR\DeviceSim.dll"
+  ; What the simulator writes beside itself while the program runs.
+  Delete "$INSTDIR\DeviceSim.state"
+  Delete "$INSTDIR\DeviceSim.state.tmp"
+  Delete "$INSTDIR\lang\de\ServiceRes.dll"
+  Delete "$INSTDIR\lang\ServiceRes.dll"
+  RMDir "$INSTDIR\lang\de"
+  RMDir "$INSTDIR\lang"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+
+  SetShellVarContext all
+  Delete "$SMPROGRAMS\${SHORTCUT_ENGLISH}.lnk"
+  Delete "$SMPROGRAMS\${SHORTCUT_GERMAN}.lnk"
+
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey HKLM "${APP_KEY}"
+SectionEnd

@@ -1,0 +1,225 @@
+// InstallerTests.cpp - the NSIS installer (installer/ServiceApp.nsi), built by
+// this build into build/tests/package/ServiceApp-Setup.exe: a silent install
+// puts the shipped files under Program Files, writes the Modules entry of the
+// chosen language, registers the simulator, adds the Start menu shortcut and
+// the uninstall entry; the program starts from the installed folder; a silent
+// uninstall leaves nothing behind.
+//
+// Runs alone (RUN_SERIAL): it re-registers the simulator's class, which the
+// end-to-end tests use too, and restores build/bin's registration at the end.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include "AppDriver.h"
+#include "PackageSupport.h"
+#include "lang/ServiceRes.h"
+
+#include <string>
+
+using namespace e2e;
+using namespace package;
+
+namespace
+{
+
+const DWORD kTimeout = 15000;
+const DWORD kSetupTimeout = 180000;
+const std::string kClassKey = "CLSID\\{34875DA5-4E84-11D3-A43A-0060B0F8AA86}";
+const std::string kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ServiceApp";
+const std::string kAppKey = "Software\\ServiceApp";
+
+std::string SetupExe()
+{
+    return ExeDir() + "\\package\\ServiceApp-Setup.exe";
+}
+
+std::string Upper(std::string s)
+{
+    ::CharUpperBuffA(&s[0], (DWORD)s.size());
+    return s;
+}
+
+std::string ShortcutPath(const Language& language)
+{
+    return SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\" + language.shortcut + ".lnk";
+}
+
+// Lists what is left in a folder, for failure messages.
+std::string Listing(const std::string& dir)
+{
+    std::string out;
+    WIN32_FIND_DATAA found;
+    HANDLE find = ::FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return out;
+    do
+    {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        out += " " + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            out += "\\{" + Listing(dir + "\\" + name) + " }";
+    } while (::FindNextFileA(find, &found));
+    ::FindClose(find);
+    return out;
+}
+
+class Installer : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        KeepShortcutsInsideWine();
+        s_previousServer = RegString(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", NULL);
+    }
+
+    static void TearDownTestSuite()
+    {
+        RestoreShortcutMirroring();
+        // Give the class back to the simulator that served it before.
+        if (!s_previousServer.empty() && FileExists(s_previousServer))
+            RunAndWait("regsvr32 /s \"" + s_previousServer + "\"");
+    }
+
+    void SetUp() override
+    {
+#if SERVICE_HAVE_MAKENSIS
+        ASSERT_TRUE(FileExists(SetupExe())) << SetupExe() << " was not built (CMake target package_test_installer)";
+#else
+        GTEST_SKIP() << "makensis was not found on the PATH when this build was configured: install nsis "
+                        "(tools/setup.sh does) and configure again";
+#endif
+    }
+
+    // Removes an installation a broken earlier run may have left in dir.
+    static void RemoveLeftovers(const std::string& dir)
+    {
+        if (FileExists(dir + "\\Uninstall.exe"))
+        {
+            RunAndWait("\"" + dir + "\\Uninstall.exe\" /S", kSetupTimeout);
+            WaitUntil([&] { return !DirExists(dir); }, 60000);
+        }
+        DeleteTree(dir);
+        ::DeleteFileA(ShortcutPath(English()).c_str());
+        ::DeleteFileA(ShortcutPath(German()).c_str());
+    }
+
+    // Installs silently with the arguments into dir, checks the installation,
+    // starts the program from it, uninstalls and checks nothing is left.
+    void InstallRunUninstall(const Language& language, const std::string& arguments, const std::string& dir)
+    {
+        RemoveLeftovers(dir);
+        ASSERT_FALSE(DirExists(dir)) << dir;
+
+        const std::string setup = "\"" + SetupExe() + "\" /S" + arguments;
+        ASSERT_EQ(0, RunAndWait(setup, kSetupTimeout)) << setup;
+        ASSERT_TRUE(DirExists(dir)) << "nothing installed in " << dir;
+
+        // The shipped files, byte for byte, and the uninstaller.
+        for (const std::string& file : ShippedFiles())
+        {
+            std::string shipped = ReadBytes(ShippedDir() + file);
+            ASSERT_FALSE(shipped.empty()) << ShippedDir() << file;
+            EXPECT_TRUE(ReadBytes(dir + "\\" + file) == shipped) << file << " differs from build/bin's";
+        }
+        EXPECT_TRUE(FileExists(dir + "\\Uninstall.exe"));
+
+        // prodinfo.ini names the chosen language's module, with Windows line ends.
+        const std::string ini = dir + "\\prodinfo.ini";
+        char entry[256] = "";
+        ::GetPrivateProfileStringA("Modules", "ServiceApp", "", entry, sizeof(entry), ini.c_str());
+        EXPECT_STREQ(language.modulesEntry, entry);
+        std::string raw = ReadBytes(ini);
+        EXPECT_EQ(0, raw.compare(0, 11, "[Modules]\r\n")) << raw;
+        for (size_t i = 0; i < raw.size(); ++i)
+        {
+            if (raw[i] == '\n')
+            {
+                EXPECT_TRUE(i > 0 && raw[i - 1] == '\r') << "bare line feed at byte " << i;
+            }
+        }
+        EXPECT_TRUE(FileExists(dir + "\\" + language.module));
+
+        // The simulator is registered from the installed folder.
+        EXPECT_TRUE(SameText(dir + "\\DeviceSim.dll",
+                             RegString(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", NULL)));
+        EXPECT_EQ("Apartment", RegString(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", "ThreadingModel"));
+
+        // The Start menu shortcut starts the installed program.
+        const std::string shortcut = ShortcutPath(language);
+        EXPECT_TRUE(FileExists(shortcut)) << shortcut;
+        EXPECT_TRUE(SameText(dir + "\\ServiceApp.exe", ShortcutTarget(shortcut))) << ShortcutTarget(shortcut);
+
+        // The uninstall entry.
+        EXPECT_FALSE(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").empty());
+        EXPECT_NE(std::string::npos, Upper(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"))
+                                         .find(Upper(dir + "\\Uninstall.exe")));
+
+        // The program starts from the installed folder and greets in the language.
+        {
+            AppProcess app;
+            ASSERT_TRUE(app.Start(dir + "\\ServiceApp.exe"));
+            auto isStartup = [&](HWND h) {
+                return ClassName(h) == "#32770" && ::IsWindowVisible(h) && WindowText(h) == language.startupCaption;
+            };
+            HWND hDlg = WaitForWindow(app.Pid(), isStartup, kTimeout);
+            ASSERT_NE(nullptr, hDlg) << "no start-up dialog titled " << language.startupCaption;
+            EXPECT_EQ(ModuleText(dir + "\\" + language.module, IDS_STARTUP_WARNING),
+                      WindowText(::GetDlgItem(hDlg, IDC_STARTUP_WARNING)));
+            ::PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
+            ASSERT_TRUE(app.WaitExit(kTimeout)) << "still running after Cancel";
+        }
+
+        // What the simulator writes beside itself once a device is changed
+        // goes with the rest.
+        ASSERT_TRUE(WriteBytes(dir + "\\DeviceSim.state", "DeviceSim state 1\r\n"));
+
+        // A silent uninstall. The uninstaller hands over to a copy of itself
+        // and ends at once, so wait for its work to show.
+        const std::string uninstall = "\"" + dir + "\\Uninstall.exe\" /S";
+        ASSERT_EQ(0, RunAndWait(uninstall, kSetupTimeout)) << uninstall;
+        WaitUntil(
+            [&] {
+                return !DirExists(dir) && !FileExists(shortcut) && !RegKeyExists(HKEY_CLASSES_ROOT, kClassKey) &&
+                       !RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && !RegKeyExists(HKEY_LOCAL_MACHINE, kAppKey);
+            },
+            60000);
+        EXPECT_FALSE(DirExists(dir)) << "left in " << dir << ":" << Listing(dir);
+        EXPECT_FALSE(FileExists(shortcut)) << shortcut;
+        EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, kClassKey)) << "the simulator is still registered";
+        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kAppKey));
+    }
+
+    static std::string s_previousServer;
+};
+
+std::string Installer::s_previousServer;
+
+} // namespace
+
+TEST_F(Installer, SilentInstallIsEnglishInProgramFilesAndUninstallLeavesNothing)
+{
+    const std::string programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
+    ASSERT_FALSE(programFiles.empty());
+    InstallRunUninstall(English(), "", programFiles + "\\ServiceApp");
+}
+
+TEST_F(Installer, LangSwitchInstallsGermanIntoTheFolderOfD)
+{
+    // /D= comes last and takes the rest of the line, blanks included.
+    const std::string dir = SpecialFolder(CSIDL_PROGRAM_FILES) + "\\Device Service Test";
+    InstallRunUninstall(German(), " /LANG=de /D=" + dir, dir);
+}
+
+TEST_F(Installer, UnknownLanguageEndsWithCodeTwoAndInstallsNothing)
+{
+    const std::string dir = SpecialFolder(CSIDL_PROGRAM_FILES) + "\\Device Service Test";
+    RemoveLeftovers(dir);
+    const std::string setup = "\"" + SetupExe() + "\" /S /LANG=fr /D=" + dir;
+    EXPECT_EQ(2, RunAndWait(setup, kSetupTimeout)) << setup;
+    EXPECT_FALSE(DirExists(dir));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
