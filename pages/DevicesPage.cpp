@@ -33,10 +33,18 @@ void InitItemVariant(VARIANT& v)
     V_VT(&v) = VT_EMPTY;
 }
 
-// Queries the object in Item's VARIANT for IServiceDevice. The pointer field
-// is taken as it is, whatever the type tag says; a null pointer gives nothing.
+// Queries the object in Item's VARIANT for IServiceDevice; a null pointer
+// gives nothing. Both object tags are taken (VT_DISPATCH and VT_UNKNOWN share
+// the pointer field), any other tag gives nothing: a service that answers with
+// the device's name (VT_BSTR) or id (VT_I4) puts text or a number in that
+// field, and calling QueryInterface through it crashed the program.
 HRESULT QueryDevice(const VARIANT& v, ComRef<IServiceDevice>& device)
 {
+    if (V_VT(&v) != VT_DISPATCH && V_VT(&v) != VT_UNKNOWN)
+    {
+        device.Release();
+        return DISP_E_TYPEMISMATCH;
+    }
     return device.QueryFrom(v.punkVal, IID_IServiceDevice);
 }
 
