@@ -36,6 +36,11 @@ bool OpenJournal()
 
 } // namespace
 
+bool JournalOn()
+{
+    return OpenJournal();
+}
+
 void JournalLine(const std::string& line)
 {
     if (!OpenJournal())

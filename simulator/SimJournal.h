@@ -14,6 +14,10 @@
 // Appends one line (the newline is added). Opens the journal on first use.
 void JournalLine(const std::string& line);
 
+// True when lines go to a journal (DEVICESIM_JOURNAL names a file that could
+// be opened): callers skip composing lines nobody will read.
+bool JournalOn();
+
 // Appends a line to the journal and sends it to the debugger output as well:
 // used for problems with the configuration and state files.
 void SimReport(const std::string& line);

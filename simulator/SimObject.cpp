@@ -117,7 +117,10 @@ ULONG SimObject::ReleaseObject()
 HRESULT SimObject::QueryObject(REFIID iid, void** ppv)
 {
     const std::string itf = InterfaceName(iid);
-    const std::string line = "IUnknown.QueryInterface(" + m_name + ", " + itf + ") -> ";
+    // The line is composed only for a journal (JournalLine writes nothing
+    // without one).
+    const bool journal = JournalOn();
+    const std::string line = journal ? "IUnknown.QueryInterface(" + m_name + ", " + itf + ") -> " : std::string();
     if (ppv == NULL) {
         JournalLine(line + HresultText(E_POINTER));
         return E_POINTER;
@@ -137,7 +140,8 @@ HRESULT SimObject::QueryObject(REFIID iid, void** ppv)
     }
     ++m_refs;
     *ppv = found;
-    JournalLine(line + HresultText(S_OK));
+    if (journal)
+        JournalLine(line + HresultText(S_OK));
     return S_OK;
 }
 
@@ -202,9 +206,9 @@ std::string VariantText(const VARIANT& value)
 // ---------------------------------------------------------------------------
 
 SimCall::SimCall(SimObject* object, const char* operation)
-    : m_object(object), m_operation(operation), m_fault(NULL), m_done(false)
+    : m_object(object), m_operation(operation), m_fault(NULL), m_done(false), m_journal(JournalOn())
 {
-    if (FindOperation(m_operation) == NULL)
+    if (m_journal && FindOperation(m_operation) == NULL)
         JournalLine("INTERNAL: " + m_operation + " is missing from the operation catalogue");
     if (m_object == NULL || !m_object->IsDead())
         m_fault = ConsultFaults(m_operation);
@@ -212,6 +216,8 @@ SimCall::SimCall(SimObject* object, const char* operation)
 
 void SimCall::Arg(long value)
 {
+    if (!m_journal)
+        return;
     if (!m_args.empty())
         m_args += ", ";
     m_args += SimFormat("%ld", value);
@@ -219,6 +225,8 @@ void SimCall::Arg(long value)
 
 void SimCall::ArgText(const std::string& text)
 {
+    if (!m_journal)
+        return;
     if (!m_args.empty())
         m_args += ", ";
     m_args += JournalText(text);
@@ -226,6 +234,8 @@ void SimCall::ArgText(const std::string& text)
 
 void SimCall::ArgBstr(BSTR text)
 {
+    if (!m_journal)
+        return;
     if (text == NULL) {
         if (!m_args.empty())
             m_args += ", ";
@@ -237,6 +247,8 @@ void SimCall::ArgBstr(BSTR text)
 
 void SimCall::ArgVariant(const VARIANT& value)
 {
+    if (!m_journal)
+        return;
     if (!m_args.empty())
         m_args += ", ";
     m_args += VariantText(value);
@@ -244,6 +256,8 @@ void SimCall::ArgVariant(const VARIANT& value)
 
 void SimCall::ArgName(const std::string& name)
 {
+    if (!m_journal)
+        return;
     if (!m_args.empty())
         m_args += ", ";
     m_args += name;
@@ -251,6 +265,8 @@ void SimCall::ArgName(const std::string& name)
 
 void SimCall::Out(const std::string& text)
 {
+    if (!m_journal)
+        return;
     m_outs += " ";
     m_outs += text;
 }
@@ -276,6 +292,10 @@ HRESULT SimCall::Done(HRESULT hr)
     if (m_done)
         return hr;
     m_done = true;
+    // Without a journal nobody reads the line: compose none (this is most of
+    // a call's cost, and the Devices page makes a dozen calls per device).
+    if (!m_journal)
+        return hr;
     std::string line;
     if (m_object != NULL && m_object->IsDead())
         line = "USE-AFTER-RELEASE " + m_object->Name() + " ";
@@ -300,7 +320,8 @@ HRESULT SimCall::HandObject(IUnknown** out, SimObject* made)
         return Done(S_OK);
     }
     *out = made->Unknown();
-    Out("object=" + made->Name());
+    if (m_journal)
+        Out("object=" + made->Name());
     if (m_fault != NULL && m_fault->kind == FAULT_FAILOBJECT)
         return Done(m_fault->result);
     return Done(S_OK);
@@ -343,7 +364,8 @@ HRESULT SimCall::HandItem(VARIANT* out, SimObject* made, const std::string& name
     }
     out->vt = VT_DISPATCH;
     out->pdispVal = static_cast<IDispatch*>(made->Unknown());
-    Out("object=" + made->Name());
+    if (m_journal)
+        Out("object=" + made->Name());
     if (m_fault != NULL && m_fault->kind == FAULT_FAILOBJECT)
         return Done(m_fault->result);
     return Done(S_OK);
@@ -361,7 +383,8 @@ HRESULT SimCall::HandString(BSTR* out, const std::string& text)
         && value.size() < static_cast<size_t>(m_fault->length))
         value.append(static_cast<size_t>(m_fault->length) - value.size(), '#');
     *out = BstrFromAnsi(value);
-    Out("value=" + JournalText(value));
+    if (m_journal)
+        Out("value=" + JournalText(value));
     return Done(*out != NULL ? S_OK : E_OUTOFMEMORY);
 }
 
@@ -370,7 +393,8 @@ HRESULT SimCall::HandNumber(long* out, long value, const char* label)
     if (m_fault != NULL && m_fault->kind == FAULT_NUMBER)
         value = m_fault->number;
     *out = value;
-    Out(SimFormat("%s=%ld", label, value));
+    if (m_journal)
+        Out(SimFormat("%s=%ld", label, value));
     return Done(S_OK);
 }
 
@@ -388,6 +412,7 @@ HRESULT SimCall::HandVariant(VARIANT* out, long value)
             VariantInit(&changed);
         *out = changed;
     }
-    Out("value=" + VariantText(*out));
+    if (m_journal)
+        Out("value=" + VariantText(*out));
     return Done(S_OK);
 }

@@ -150,6 +150,7 @@ private:
     std::string m_outs;
     const SimFault* m_fault;
     bool m_done;
+    bool m_journal;     // composing the line only when a journal is written
 };
 
 // "VT_I4:1234"-style text of a VARIANT for the journal.
