@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <unordered_map>
 
 // ---------------------------------------------------------------------------
 // Run-time class information
@@ -174,9 +175,62 @@ CWnd* CWnd::FromHandlePermanent(HWND hWnd)
     return hWnd ? (CWnd*)::GetPropA(hWnd, kPropName) : NULL;
 }
 
+// The object of every window running AfxWndProc, by handle, for the lookup
+// that comes with every message. The window property above stays the record
+// (it goes with the window), but under Wine reading it costs two calls into
+// the server (the atom, then the property): with a list-view sending its
+// parent a notification per inserted row, that made filling the device list
+// several times slower than filling a bare control. SubclassWindow enters a
+// window here and Detach takes it out, so AfxWndProc finds its own window's
+// object without asking the window manager.
+namespace
+{
+class CTiedWindows
+{
+public:
+    CTiedWindows() { ::InitializeCriticalSection(&m_lock); }
+    void Tie(HWND hWnd, CWnd* pWnd)
+    {
+        ::EnterCriticalSection(&m_lock);
+        m_map[hWnd] = pWnd;
+        ::LeaveCriticalSection(&m_lock);
+    }
+    void Untie(HWND hWnd, CWnd* pWnd)
+    {
+        ::EnterCriticalSection(&m_lock);
+        auto found = m_map.find(hWnd);
+        if (found != m_map.end() && found->second == pWnd)
+            m_map.erase(found);
+        ::LeaveCriticalSection(&m_lock);
+    }
+    CWnd* Find(HWND hWnd)
+    {
+        ::EnterCriticalSection(&m_lock);
+        auto found = m_map.find(hWnd);
+        CWnd* pWnd = found != m_map.end() ? found->second : NULL;
+        ::LeaveCriticalSection(&m_lock);
+        return pWnd;
+    }
+
+private:
+    CRITICAL_SECTION m_lock;
+    std::unordered_map<HWND, CWnd*> m_map;
+};
+
+// Never destroyed: windows of objects with static storage may still be
+// detached while the process ends.
+CTiedWindows& TiedWindows()
+{
+    static CTiedWindows* const pTied = new CTiedWindows;
+    return *pTied;
+}
+} // namespace
+
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
+    CWnd* pWnd = TiedWindows().Find(hWnd);
+    if (!pWnd)
+        pWnd = CWnd::FromHandlePermanent(hWnd);
     if (!pWnd || pWnd->m_hWnd != hWnd)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
 
@@ -255,6 +309,10 @@ CWnd::~CWnd()
 {
     if (m_hWnd && FromHandlePermanent(m_hWnd) == this)
         UnsubclassWindow();
+    // A window that went without its WM_NCDESTROY reaching us leaves no
+    // property, but must not leave this object in the table either.
+    if (m_hWnd)
+        TiedWindows().Untie(m_hWnd, this);
     m_hWnd = NULL;
     FreeWrappers();
 }
@@ -264,6 +322,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     if (!hWnd || !::IsWindow(hWnd) || m_hWnd || FromHandlePermanent(hWnd))
         return FALSE;
     ::SetPropA(hWnd, kPropName, (HANDLE)this);
+    TiedWindows().Tie(hWnd, this);
     m_hWnd = hWnd;
     m_pfnSuper = (WNDPROC)::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)AfxWndProc);
     return TRUE;
@@ -291,6 +350,8 @@ void CWnd::Detach()
 {
     if (m_hWnd && FromHandlePermanent(m_hWnd) == this)
         ::RemovePropA(m_hWnd, kPropName);
+    if (m_hWnd)
+        TiedWindows().Untie(m_hWnd, this);
     m_hWnd = NULL;
     m_pfnSuper = NULL;
     FreeWrappers();

@@ -15,6 +15,11 @@
 //     through the "window being created" slot, read by a CBT hook at the
 //     first window of the call (AfxHookWindowCreate below);
 //   - existing controls: SubclassWindow / SubclassDlgItem / DDX_Control.
+// AfxWndProc looks the object up first in an in-process table by handle,
+// kept in step with the property (entered by the tie, removed by the untie):
+// under Wine every property read is a trip to the server, and a list-view
+// sends its parent a notification per inserted row. The property stays the
+// record; the table only saves asking the window manager for it.
 // The tie is undone at WM_NCDESTROY: the property is removed, the original
 // procedure put back and m_hWnd cleared; the object lives on (objects outlive
 // their windows). Destroying an object whose window still exists only unties

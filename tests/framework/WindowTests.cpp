@@ -206,6 +206,27 @@ TEST_F(WindowTest, DestroyRunsOnDestroyAndUntiesEveryObject)
     EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hEdit));
 }
 
+TEST_F(WindowTest, ControlHandedToAnotherObjectSendsItsMessagesThere)
+{
+    HWND hEdit = ::GetDlgItem(dlg.m_hWnd, IDC_TEXT);
+    ASSERT_EQ(hEdit, dlg.m_edtText.UnsubclassWindow());
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hEdit));
+    ::SendMessageA(hEdit, WM_CHAR, 'a', 1);   // straight to the control
+    {
+        CRecordingEdit other;
+        ASSERT_TRUE(other.SubclassWindow(hEdit));
+        EXPECT_EQ(&other, CWnd::FromHandlePermanent(hEdit));
+        ::SendMessageA(hEdit, WM_CHAR, 'b', 1);
+        EXPECT_EQ(std::vector<std::string>{"a"}, other.textsBefore);
+    }
+    // The object went while its window stayed: the window is the control's
+    // alone again, and no message reaches either object.
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hEdit));
+    ::SendMessageA(hEdit, WM_CHAR, 'c', 1);
+    EXPECT_TRUE(dlg.m_edtText.textsBefore.empty());
+    EXPECT_EQ("abc", testutil::ItemText(dlg.m_hWnd, IDC_TEXT));
+}
+
 namespace
 {
 class CCreatedWindow : public CWnd
