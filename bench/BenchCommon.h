@@ -1,0 +1,60 @@
+// BenchCommon.h - what the benchmark programs share: a millisecond clock,
+// medians, result files, and the device service simulator loaded straight
+// from build/bin with a generated fleet of a given size.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "service/DeviceService.h"
+
+namespace bench
+{
+
+// Milliseconds from the performance counter (an arbitrary origin).
+double NowMs();
+
+// Median and largest of a set of samples; 0 for none.
+double Median(std::vector<double> samples);
+double Largest(const std::vector<double>& samples);
+
+// The folder of the running program (with a trailing backslash), and
+// build/bin beside it, where the shipped files are.
+std::string ProgramDir();
+std::string BinDir();
+
+// A file name in the Wine prefix's temporary folder.
+std::string TempFile(const char* name);
+
+// Points the simulator at a configuration file written here: `count`
+// generated devices, or the built-in fleet for 0. The state file is a fresh
+// one in the temporary folder and the journal is off. Applies to this process
+// and to the programs it starts from now on.
+bool UseFleet(long count);
+
+// Loads build/bin/DeviceSim.dll and creates the device service through its
+// class factory, without the registry. NULL on failure.
+IDeviceService* CreateSimulator();
+
+// One row of the device list, as the Devices page shows it.
+struct DeviceRow
+{
+    std::string name;
+    std::string text1;
+    std::string text2;
+    long id;
+    long type;
+};
+
+// Reads every device of the service (untimed preparation for the baseline).
+bool ReadRows(IDeviceService* pService, std::vector<DeviceRow>& rows);
+
+// Peak working set of a process in bytes (0 when unknown).
+SIZE_T PeakWorkingSet(HANDLE hProcess);
+
+// Result lines "key value" appended to a file, read back by the driver.
+void AppendResult(const char* path, const std::string& key, double value);
+
+} // namespace bench
