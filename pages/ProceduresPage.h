@@ -15,7 +15,7 @@ public:
 
     // The most UTF-16 units of the device text that the page takes; a longer
     // text is cut there (see ProceduresPage.cpp).
-    static const int kDeviceTextLimit = 4096;
+    static const int kDeviceTextLimit = 1024;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
