@@ -316,4 +316,81 @@ void SimSession::ClearJournal() const
     ::DeleteFileA(m_journal.c_str());
 }
 
+void FleetTest::SetUpTestSuite()
+{
+    ASSERT_TRUE(RegisterSimulator(true));
+}
+
+void FleetTest::SetUp()
+{
+    m_sim.reset(new SimSession("fleet", m_fleet));
+}
+
+void FleetTest::TearDown()
+{
+    m_sim.reset();
+}
+
+void FleetTest::Configure(const std::string& extra)
+{
+    m_sim.reset();
+    m_sim.reset(new SimSession("fleet", m_fleet + extra));
+}
+
+HWND FleetTest::Start(AppProcess& app, const char* pszModel)
+{
+    return StartToSheet(app, m_sim->Environment(), pszModel);
+}
+
+HWND FleetTest::CurrentPage(HWND hSheet)
+{
+    return (HWND)SendTo(hSheet, PSM_GETCURRENTPAGEHWND);
+}
+
+HWND FleetTest::ShowPage(HWND hSheet, int nTab)
+{
+    SendTo(hSheet, PSM_SETCURSEL, (WPARAM)nTab, 0);
+    return CurrentPage(hSheet);
+}
+
+void FleetTest::Close(AppProcess& app, HWND hSheet)
+{
+    ::PostMessageA(hSheet, WM_COMMAND, IDCANCEL, 0);
+    DWORD code = 1234;
+    ASSERT_TRUE(app.WaitExit(15000, &code)) << "still running after Close";
+    EXPECT_EQ(0u, code);
+}
+
+void FleetTest::SetText(HWND hPage, int nID, const char* text)
+{
+    SendTo(::GetDlgItem(hPage, nID), WM_SETTEXT, 0, (LPARAM)text);
+}
+
+void FleetTest::Click(HWND hPage, int nID)
+{
+    SendTo(::GetDlgItem(hPage, nID), BM_CLICK);
+}
+
+std::string FleetTest::Text(HWND hPage, int nID)
+{
+    return WindowText(::GetDlgItem(hPage, nID));
+}
+
+bool FleetTest::Checked(HWND hPage, int nID)
+{
+    return SendTo(::GetDlgItem(hPage, nID), BM_GETCHECK) == BST_CHECKED;
+}
+
+bool FleetTest::Enabled(HWND hPage, int nID)
+{
+    return ::IsWindowEnabled(::GetDlgItem(hPage, nID)) != FALSE;
+}
+
+void FleetTest::ExpectAllReleased(const std::string& journal)
+{
+    EXPECT_NE(std::string::npos, journal.find("live objects: 0")) << journal;
+    EXPECT_EQ(std::string::npos, journal.find("OVER-RELEASE")) << journal;
+    EXPECT_EQ(std::string::npos, journal.find("USE-AFTER-RELEASE")) << journal;
+}
+
 } // namespace e2e

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,44 @@ private:
     std::string m_config;
     std::string m_state;
     std::string m_journal;
+};
+
+// Fixture of the tests that run the program on a fleet of their own: the
+// simulator is registered once per test program, each test gets a fresh
+// session (the fleet's configuration, a state file, a journal), and the
+// program's controls are reached by their ids, every message sent with SendTo.
+class FleetTest : public ::testing::Test
+{
+protected:
+    explicit FleetTest(const std::string& config) : m_fleet(config) {}
+
+    static void SetUpTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    // The configuration from now on: the fleet's lines, then extra (a new
+    // session: the state file and the journal start empty).
+    void Configure(const std::string& extra);
+    // Starts the program on the session and passes the gate with pszModel.
+    HWND Start(AppProcess& app, const char* pszModel = "KESSLY");
+    std::string State() const { return m_sim->State(); }
+    std::string Journal() const { return m_sim->Journal(); }
+
+    static HWND CurrentPage(HWND hSheet);
+    static HWND ShowPage(HWND hSheet, int nTab);   // the page shown
+    // Presses the sheet's Close button; the program must end with exit code 0.
+    static void Close(AppProcess& app, HWND hSheet);
+    static void SetText(HWND hPage, int nID, const char* text);
+    static void Click(HWND hPage, int nID);
+    static std::string Text(HWND hPage, int nID);
+    static bool Checked(HWND hPage, int nID);
+    static bool Enabled(HWND hPage, int nID);
+    // The journal shows every object handed out released exactly once.
+    static void ExpectAllReleased(const std::string& journal);
+
+private:
+    std::string m_fleet;
+    std::unique_ptr<SimSession> m_sim;
 };
 
 } // namespace e2e

@@ -9,8 +9,6 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,55 +32,20 @@ std::string WaitForText(HWND hWnd, const std::string& text)
     return now;
 }
 
-class DevicesDriverE2E : public ::testing::Test
+// Two devices of our own with different driver settings.
+const char kFleet[] =
+    "fleet empty\n"
+    "device id=9001 type=0 name=\"Front Desk\" col1=USB001 col2=Ready settings=FRONT@USB001 "
+    "numbermax=99 default.Number=1 default.Choice=1 default.Switch=1\n"
+    "device id=9002 type=2 name=\"Back Office\" col1=USB002 col2=Busy detail1=\"BO model\" "
+    "settings=BACK@USB002 numbermax=250 default.Number=2 default.Choice=0 default.Switch=0 "
+    "default.Option2=0\n";
+
+class DevicesDriverE2E : public FleetTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_TRUE(RegisterSimulator(true));
-    }
+    DevicesDriverE2E() : FleetTest(kFleet) {}
 
-    void SetUp() override
-    {
-        m_config = TempPath("e2e_devices_driver.ini");
-        m_state = TempPath("e2e_devices_driver.state");
-        m_journal = TempPath("e2e_devices_driver.journal");
-        ::DeleteFileA(m_state.c_str());
-        ::DeleteFileA(m_journal.c_str());
-        std::ofstream config(m_config.c_str(), std::ios::binary | std::ios::trunc);
-        config << "fleet empty\n"
-                  "device id=9001 type=0 name=\"Front Desk\" col1=USB001 col2=Ready settings=FRONT@USB001 "
-                  "numbermax=99 default.Number=1 default.Choice=1 default.Switch=1\n"
-                  "device id=9002 type=2 name=\"Back Office\" col1=USB002 col2=Busy detail1=\"BO model\" "
-                  "settings=BACK@USB002 numbermax=250 default.Number=2 default.Choice=0 default.Switch=0 "
-                  "default.Option2=0\n";
-    }
-    void TearDown() override
-    {
-        ::DeleteFileA(m_config.c_str());
-        ::DeleteFileA(m_state.c_str());
-        ::DeleteFileA(m_journal.c_str());
-    }
-
-    std::vector<std::string> Env() const
-    {
-        return {"DEVICESIM_CONFIG=" + m_config, "DEVICESIM_STATE=" + m_state, "DEVICESIM_JOURNAL=" + m_journal};
-    }
-
-    // Starts the program, passes the gate, returns the sheet.
-    HWND StartToSheet(AppProcess& app)
-    {
-        EXPECT_TRUE(app.Start(std::string(), Env()));
-        HWND hDlg = WaitForWindow(app.Pid(), IsStartupDialog, kTimeout);
-        EXPECT_NE(nullptr, hDlg) << "no start-up dialog";
-        if (!hDlg)
-            return NULL;
-        EXPECT_TRUE(PassStartupGate(hDlg, "KESSLY"));
-        HWND hSheet = WaitForWindow(app.Pid(), IsServiceSheet, kTimeout);
-        EXPECT_NE(nullptr, hSheet) << "no sheet";
-        return hSheet;
-    }
-    HWND CurrentPage(HWND hSheet) const { return (HWND)::SendMessageA(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0); }
     // Shows the last page (the Driver settings page) and returns it.
     HWND ShowDriverPage(HWND hSheet) const
     {
@@ -105,22 +68,6 @@ protected:
         EXPECT_EQ("Back Office - " + ResourceText(IDS_APP_TITLE), WaitForText(hSheet, "Back Office - " + ResourceText(IDS_APP_TITLE)));
         EXPECT_EQ(1, (int)::SendMessageA(hList, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_SELECTED, 0)));
     }
-    bool Checked(HWND hPage, int nID) const
-    {
-        return ::SendMessageA(::GetDlgItem(hPage, nID), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    }
-    bool Enabled(HWND hPage, int nID) const { return ::IsWindowEnabled(::GetDlgItem(hPage, nID)) != FALSE; }
-    void Close(AppProcess& app, HWND hSheet) const
-    {
-        ::PostMessageA(hSheet, WM_COMMAND, IDCANCEL, 0);
-        DWORD code = 1234;
-        ASSERT_TRUE(app.WaitExit(kTimeout, &code)) << "still running after Close";
-        EXPECT_EQ(0u, code);
-    }
-
-    std::string m_config;
-    std::string m_state;
-    std::string m_journal;
 };
 
 } // namespace
@@ -128,7 +75,7 @@ protected:
 TEST_F(DevicesDriverE2E, FirstDeviceIsCurrentAtStartAndTheListShowsTheFleet)
 {
     AppProcess app;
-    HWND hSheet = StartToSheet(app);
+    HWND hSheet = Start(app);
     ASSERT_NE(nullptr, hSheet);
     EXPECT_EQ("Front Desk - " + ResourceText(IDS_APP_TITLE), WindowText(hSheet));
     HWND hPage = CurrentPage(hSheet);
@@ -140,7 +87,7 @@ TEST_F(DevicesDriverE2E, FirstDeviceIsCurrentAtStartAndTheListShowsTheFleet)
     EXPECT_EQ("BO model", WindowText(::GetDlgItem(hPage, IDC_DETAIL_TEXT1)));
     Close(app, hSheet);
 
-    const std::vector<std::string> journal = Lines(ReadFile(m_journal));
+    const std::vector<std::string> journal = Lines(Journal());
     const int first = FindLine(journal, "IDeviceService.SetCurrentDevice(9001)");
     const int second = FindLine(journal, "IDeviceService.SetCurrentDevice(9002)");
     EXPECT_GE(first, 0);
@@ -152,7 +99,7 @@ TEST_F(DevicesDriverE2E, AppliedSettingsAreKeptAcrossARestart)
     int lower = 0, upper = 0;
     {
         AppProcess app;
-        HWND hSheet = StartToSheet(app);
+        HWND hSheet = Start(app);
         ASSERT_NE(nullptr, hSheet);
         PickSecondDevice(hSheet);
         HWND hPage = ShowDriverPage(hSheet);
@@ -183,20 +130,20 @@ TEST_F(DevicesDriverE2E, AppliedSettingsAreKeptAcrossARestart)
     }
 
     // The journal: SetDevice before the first load, and the sixteen setters.
-    const std::vector<std::string> journal = Lines(ReadFile(m_journal));
+    const std::vector<std::string> journal = Lines(Journal());
     const int setDevice = FindLine(journal, "IServiceDriverSettings.SetDevice(\"BACK@USB002\")");
-    ASSERT_GE(setDevice, 0) << ReadFile(m_journal);
+    ASSERT_GE(setDevice, 0) << Journal();
     const int firstGet = FindLine(journal, "IServiceDriverSettings.GetOption1");
     EXPECT_GT(firstGet, setDevice);
     EXPECT_GE(FindLine(journal, "IServiceDriverSettings.SetNumber(17)", setDevice), 0);
     EXPECT_GE(FindLine(journal, "IServiceDriverSettings.SetOption2(1)", setDevice), 0);
     EXPECT_GE(FindLine(journal, "IServiceDriverSettings.SetChoice(2)", setDevice), 0);
     EXPECT_GE(FindLine(journal, "IServiceDriverSettings.SetSwitch(0)", setDevice), 0);
-    EXPECT_NE(std::string::npos, ReadFile(m_state).find("S 9002 Number 17")) << ReadFile(m_state);
+    EXPECT_NE(std::string::npos, State().find("S 9002 Number 17")) << State();
 
     // A new run: the same device shows what was applied.
     AppProcess app;
-    HWND hSheet = StartToSheet(app);
+    HWND hSheet = Start(app);
     ASSERT_NE(nullptr, hSheet);
     PickSecondDevice(hSheet);
     HWND hPage = ShowDriverPage(hSheet);

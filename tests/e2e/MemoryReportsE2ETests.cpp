@@ -9,8 +9,6 @@
 
 #include <stdio.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,8 +16,6 @@ using namespace e2e;
 
 namespace
 {
-
-const DWORD kTimeout = 15000;
 
 // Tab positions in the full page set.
 const int kMemoryTab = 2;
@@ -40,69 +36,10 @@ std::string Formatted(UINT nID, long a, long b = 0)
     return buf;
 }
 
-class MemoryReportsE2E : public ::testing::Test
+class MemoryReportsE2E : public FleetTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_TRUE(RegisterSimulator(true));
-    }
-
-    void SetUp() override
-    {
-        m_config = TempPath("config.ini");
-        m_state = TempPath("state.txt");
-        m_journal = TempPath("journal.txt");
-        std::ofstream(m_config.c_str(), std::ios::binary) << kConfig;
-        ::DeleteFileA(m_state.c_str());
-        ::DeleteFileA(m_journal.c_str());
-    }
-    void TearDown() override
-    {
-        ::DeleteFileA(m_config.c_str());
-        ::DeleteFileA(m_state.c_str());
-        ::DeleteFileA((m_state + ".tmp").c_str());
-        ::DeleteFileA(m_journal.c_str());
-    }
-
-    // Starts the program with the simulator on our files and opens the full sheet.
-    HWND Start(AppProcess& app)
-    {
-        std::vector<std::string> env{ "DEVICESIM_CONFIG=" + m_config, "DEVICESIM_STATE=" + m_state,
-                                      "DEVICESIM_JOURNAL=" + m_journal };
-        EXPECT_TRUE(app.Start(std::string(), env));
-        HWND hDlg = WaitForWindow(app.Pid(), IsStartupDialog, kTimeout);
-        EXPECT_NE(nullptr, hDlg) << "no start-up dialog";
-        if (!hDlg)
-            return NULL;
-        EXPECT_TRUE(PassStartupGate(hDlg, "KESSLY"));
-        HWND hSheet = WaitForWindow(app.Pid(), IsServiceSheet, kTimeout);
-        EXPECT_NE(nullptr, hSheet) << "no sheet";
-        return hSheet;
-    }
-    HWND ShowPage(HWND hSheet, int nTab)
-    {
-        SendTo(hSheet, PSM_SETCURSEL, (WPARAM)nTab, 0);
-        return (HWND)SendTo(hSheet, PSM_GETCURRENTPAGEHWND);
-    }
-    void Close(AppProcess& app, HWND hSheet)
-    {
-        ::PostMessageA(hSheet, WM_COMMAND, IDCANCEL, 0);
-        DWORD code = 1234;
-        ASSERT_TRUE(app.WaitExit(kTimeout, &code)) << "still running after Close";
-        EXPECT_EQ(0u, code);
-    }
-    static void SetText(HWND hPage, int nID, const char* text)
-    {
-        SendTo(::GetDlgItem(hPage, nID), WM_SETTEXT, 0, (LPARAM)text);
-    }
-    static void Click(HWND hPage, int nID) { SendTo(::GetDlgItem(hPage, nID), BM_CLICK); }
-    static std::string Text(HWND hPage, int nID) { return WindowText(::GetDlgItem(hPage, nID)); }
-    static bool Enabled(HWND hPage, int nID) { return ::IsWindowEnabled(::GetDlgItem(hPage, nID)) != FALSE; }
-
-    std::string m_config;
-    std::string m_state;
-    std::string m_journal;
+    MemoryReportsE2E() : FleetTest(kConfig) {}
 };
 
 } // namespace
@@ -135,8 +72,8 @@ TEST_F(MemoryReportsE2E, WrittenMemoryValueIsThereAfterARestart)
         EXPECT_FALSE(Enabled(hPage, IDC_MEM_NEW_VALUE));
         Close(app, hSheet);
     }
-    EXPECT_NE(std::string::npos, ReadFile(m_state).find("M 9001 5 1234")) << ReadFile(m_state);
-    std::string journal = ReadFile(m_journal);
+    EXPECT_NE(std::string::npos, State().find("M 9001 5 1234")) << State();
+    std::string journal = Journal();
     EXPECT_NE(std::string::npos, journal.find("IServiceMemory.WriteValue(5, VT_I4:1234) -> 0x00000000")) << journal;
 
     {
@@ -155,8 +92,8 @@ TEST_F(MemoryReportsE2E, WrittenMemoryValueIsThereAfterARestart)
         EXPECT_EQ(Formatted(IDS_MEM_WRITTEN, 5, 4321), Text(hPage, IDC_MEM_STATUS));
         Close(app, hSheet);
     }
-    EXPECT_EQ(std::string::npos, ReadFile(m_state).find("M 9001 5 ")) << ReadFile(m_state);
-    journal = ReadFile(m_journal);
+    EXPECT_EQ(std::string::npos, State().find("M 9001 5 ")) << State();
+    journal = Journal();
     EXPECT_EQ(std::string::npos, journal.find("OVER-RELEASE")) << journal;
 }
 
@@ -186,7 +123,7 @@ TEST_F(MemoryReportsE2E, ReportsPageRunsCommandsAndPassesTheOption)
     Click(hPage, IDC_REPORT_EXECUTE_ALTERNATE);
     Close(app, hSheet);
 
-    std::string journal = ReadFile(m_journal);
+    std::string journal = Journal();
     EXPECT_NE(std::string::npos, journal.find("IServiceReport.Execute(0) -> 0x00000000 report=1")) << journal;
     EXPECT_NE(std::string::npos, journal.find("IServiceReportOption.SetReportOption(1) -> 0x00000000")) << journal;
     EXPECT_NE(std::string::npos, journal.find("IServiceReport.ExecuteAlternate(0) -> 0x00000000 report=11"))

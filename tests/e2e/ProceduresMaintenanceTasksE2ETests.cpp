@@ -10,8 +10,6 @@
 
 #include <string.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,8 +17,6 @@ using namespace e2e;
 
 namespace
 {
-
-const DWORD kTimeout = 15000;
 
 // Tab positions in the full page set.
 const int kMaintenanceTab = 1;
@@ -43,79 +39,10 @@ std::string LongText(HWND hWnd)
     return text;
 }
 
-class ProceduresMaintenanceTasksE2E : public ::testing::Test
+class ProceduresMaintenanceTasksE2E : public FleetTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_TRUE(RegisterSimulator(true));
-    }
-
-    void SetUp() override
-    {
-        m_config = TempPath("config.ini");
-        m_state = TempPath("state.txt");
-        m_journal = TempPath("journal.txt");
-        std::ofstream(m_config.c_str(), std::ios::binary) << kConfig;
-        ::DeleteFileA(m_state.c_str());
-        ::DeleteFileA(m_journal.c_str());
-    }
-    void TearDown() override
-    {
-        ::DeleteFileA(m_config.c_str());
-        ::DeleteFileA(m_state.c_str());
-        ::DeleteFileA((m_state + ".tmp").c_str());
-        ::DeleteFileA(m_journal.c_str());
-    }
-
-    // Starts the program with the simulator on our files and opens the full sheet.
-    HWND Start(AppProcess& app)
-    {
-        std::vector<std::string> env{ "DEVICESIM_CONFIG=" + m_config, "DEVICESIM_STATE=" + m_state,
-                                      "DEVICESIM_JOURNAL=" + m_journal };
-        EXPECT_TRUE(app.Start(std::string(), env));
-        HWND hDlg = WaitForWindow(app.Pid(), IsStartupDialog, kTimeout);
-        EXPECT_NE(nullptr, hDlg) << "no start-up dialog";
-        if (!hDlg)
-            return NULL;
-        EXPECT_TRUE(PassStartupGate(hDlg, "KESSLY"));
-        HWND hSheet = WaitForWindow(app.Pid(), IsServiceSheet, kTimeout);
-        EXPECT_NE(nullptr, hSheet) << "no sheet";
-        return hSheet;
-    }
-    HWND ShowPage(HWND hSheet, int nTab)
-    {
-        SendTo(hSheet, PSM_SETCURSEL, (WPARAM)nTab, 0);
-        return (HWND)SendTo(hSheet, PSM_GETCURRENTPAGEHWND);
-    }
-    void Close(AppProcess& app, HWND hSheet)
-    {
-        ::PostMessageA(hSheet, WM_COMMAND, IDCANCEL, 0);
-        DWORD code = 1234;
-        ASSERT_TRUE(app.WaitExit(kTimeout, &code)) << "still running after Close";
-        EXPECT_EQ(0u, code);
-    }
-    static void Click(HWND hPage, int nID) { SendTo(::GetDlgItem(hPage, nID), BM_CLICK); }
-    static bool Checked(HWND hPage, int nID) { return SendTo(::GetDlgItem(hPage, nID), BM_GETCHECK) == BST_CHECKED; }
-    static std::string Text(HWND hPage, int nID) { return WindowText(::GetDlgItem(hPage, nID)); }
-
-    // Everything handed out was released, once.
-    static void ExpectAllReleased(const std::string& journal)
-    {
-        EXPECT_NE(std::string::npos, journal.find("live objects: 0")) << journal;
-        EXPECT_EQ(std::string::npos, journal.find("OVER-RELEASE")) << journal;
-        EXPECT_EQ(std::string::npos, journal.find("USE-AFTER-RELEASE")) << journal;
-    }
-
-    // Adds lines to the simulator's configuration.
-    void Configure(const std::string& extra)
-    {
-        std::ofstream(m_config.c_str(), std::ios::binary) << kConfig << extra;
-    }
-
-    std::string m_config;
-    std::string m_state;
-    std::string m_journal;
+    ProceduresMaintenanceTasksE2E() : FleetTest(kConfig) {}
 };
 
 } // namespace
@@ -152,7 +79,7 @@ TEST_F(ProceduresMaintenanceTasksE2E, EachButtonOfTheThreePagesReachesTheDeviceE
         Click(hPage, button);
     Close(app, hSheet);
 
-    const std::string journal = ReadFile(m_journal);
+    const std::string journal = Journal();
     const std::vector<std::string> lines = Lines(journal);
     const struct
     {
@@ -204,7 +131,7 @@ TEST_F(ProceduresMaintenanceTasksE2E, EachButtonOfTheThreePagesReachesTheDeviceE
     ExpectAllReleased(journal);
 
     // The device's work counters, kept in the state file, agree: one run each.
-    const std::string state = ReadFile(m_state);
+    const std::string state = State();
     for (const char* record : { "M 9002 300 1\n", "M 9002 301 1\n", "M 9002 302 1\n", "M 9002 303 1\n",
                                 "M 9002 304 1\n", "M 9002 306 8\n", "M 9002 307 1\n" })
         EXPECT_NE(std::string::npos, state.find(record)) << record << state;
@@ -228,7 +155,7 @@ TEST_F(ProceduresMaintenanceTasksE2E, AMegabyteDeviceTextLeavesThePageResponsive
     Click(hPage, IDC_PROC_COMMAND);
     Close(app, hSheet);
 
-    const std::string journal = ReadFile(m_journal);
+    const std::string journal = Journal();
     const std::vector<std::string> lines = Lines(journal);
     EXPECT_EQ(1, CountLines(lines, "IServiceCommand.Perform(0) -> 0x00000000")) << journal;
     ExpectAllReleased(journal);
