@@ -181,6 +181,27 @@ TEST_F(SheetTest, KillActiveTakesValuesAndAFailedExchangeKeepsThePage)
     EXPECT_EQ(1u, boxes.boxes.size());
 }
 
+TEST_F(SheetTest, APageChangeNeverLeavesTheFocusOnTheHiddenPage)
+{
+    HWND hEditOne = ::GetDlgItem(sheet.one.m_hWnd, IDC_PAGE_EDIT);
+    ::SetFocus(hEditOne);
+    ASSERT_EQ(hEditOne, ::GetFocus());
+    ASSERT_TRUE(sheet.SetActivePage(1));
+    Pump();
+    HWND hFocus = ::GetFocus();
+    EXPECT_TRUE(hFocus && ::IsWindowVisible(hFocus)) << "the focus stayed on the hidden page";
+    EXPECT_EQ(sheet.GetTabControl(), hFocus);
+
+    // A key addressed to a control that a page change hid goes to the focus.
+    HWND hEditTwo = ::GetDlgItem(sheet.two.m_hWnd, IDC_PAGE_EDIT);
+    ::SetFocus(hEditTwo);
+    ASSERT_TRUE(sheet.SetActivePage(2));
+    MSG msg = {hEditTwo, WM_CHAR, '7', 1, 0, {0, 0}};
+    sheet.PreTranslateMessage(&msg);
+    EXPECT_EQ(::GetFocus(), msg.hwnd);
+    EXPECT_EQ("0", ItemText(sheet.two.m_hWnd, IDC_PAGE_EDIT)) << "the hidden field took the key";
+}
+
 TEST_F(SheetTest, DestroyingTheSheetDestroysPagesAndUntiesThem)
 {
     sheet.SetActivePage(1);
