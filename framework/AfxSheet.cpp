@@ -277,7 +277,7 @@ BOOL CPropertySheet::Create(CWnd* pParentWnd, DWORD dwStyle, DWORD dwExStyle)
         m_psh.nStartPage = 0;
 
     g_dwSheetStyleForCallback = m_dwCreateStyle;
-    AfxHookWindowCreate(this);
+    AfxHookWindowCreate(this, WC_DIALOG);
     INT_PTR result = ::PropertySheetA(&m_psh);
     AfxUnhookWindowCreate();
     g_dwSheetStyleForCallback = 0;

@@ -239,3 +239,37 @@ TEST(AppLoopTest, RunWithoutAMainWindowEndsAtOnce)
     CWinApp app;
     EXPECT_EQ(0, app.Run());
 }
+
+namespace
+{
+// A loop whose message source fails at once, as GetMessage does with -1.
+class CFailingLoopApp : public CWinApp
+{
+protected:
+    BOOL GetNextMessage(MSG*) override { return -1; }
+};
+
+// Leaves a recognisable pattern where the next call's locals will lie
+// (called through a volatile pointer, so it is not inlined).
+void PoisonStack()
+{
+    volatile unsigned char junk[4096];
+    for (size_t i = 0; i < sizeof(junk); ++i)
+        junk[i] = 0x5A;
+}
+} // namespace
+
+TEST(AppLoopTest, AFailingMessageSourceEndsTheLoopWithMinusOne)
+{
+    CFailingLoopApp app;
+    void (*volatile poison)() = PoisonStack;
+    poison();
+    EXPECT_EQ(-1, app.Run());
+    EXPECT_EQ(0u, app.m_msgCur.message);
+    // Run posted WM_QUIT (it has no main window): take it away.
+    MSG msg;
+    while (::PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE))
+    {
+    }
+}
+
