@@ -31,6 +31,7 @@
 #define IDS_NO_SERVICE_TEXT             23484   // message box text: device service missing
 #define IDS_APP_TITLE                   23493   // application title, tail of every sheet title
 #define IDS_SHEET_TITLE                 23494   // head of the sheet title before a device is chosen
+#define IDS_INSTANCE_SLOT_FAILED        23497   // FormatMessage: %1!lu! the system's error code
 
 // The framework's prompt for a field that does not hold an integer.
 #ifndef AFX_IDP_PARSE_INT

@@ -317,7 +317,15 @@ const UINT kStringIds[] = {
     23442, 23444, 23445, 23446, 23447, 23448, 23449, 23450, 23451, 23454, 23455, 23456, 23457,
     23458, 23459, 23460, 23461, 23463, 23464, 23465, 23466, 23467, 23468, 23471, 23472, 23473,
     23474, 23475, 23476, 23477, 23478, 23479, 23480, 23481, 23482, 23484, 23485, 23486, 23487,
-    23488, 23489, 23490, 23492, 23493, 23494, 23495, 23496, AFX_IDP_PARSE_INT,
+    23488, 23489, 23490, 23492, 23493, 23494, 23495, 23496, 23497, AFX_IDP_PARSE_INT,
+};
+
+// The FormatMessage templates and the inserts each must hold, in order.
+struct MessageTemplate { UINT string; std::vector<std::string> inserts; };
+
+const MessageTemplate kMessageTemplates[] = {
+    { IDS_MEM_RANGE_TEXT, { "%1!d!", "%2!d!" } },
+    { IDS_INSTANCE_SLOT_FAILED, { "%1!lu!" } },
 };
 
 // The printf templates and the conversions each must hold, in order.
@@ -1369,9 +1377,19 @@ TEST_F(Strings, LocationRangeMessageTakesLowestAndHighestLocation)
     EXPECT_EQ(result.find('!'), std::string::npos) << result;
 }
 
+TEST_F(Strings, MessageTemplatesHoldExactlyTheirInserts)
+{
+    for (const MessageTemplate& entry : kMessageTemplates) {
+        std::string text = Str(entry.string);
+        EXPECT_EQ(MessageInserts(text), entry.inserts) << "string " << entry.string << ": " << text;
+    }
+}
+
 TEST_F(Strings, OnlyTheTemplatesUsePercentSigns)
 {
-    std::set<UINT> templates = { IDS_MEM_RANGE_TEXT };
+    std::set<UINT> templates;
+    for (const MessageTemplate& entry : kMessageTemplates)
+        templates.insert(entry.string);
     for (const PrintfTemplate& entry : kPrintfTemplates)
         templates.insert(entry.string);
     for (UINT id : kStringIds) {
