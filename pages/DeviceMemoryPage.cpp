@@ -2,6 +2,7 @@
 #include "pages/DeviceMemoryPage.h"
 
 #include "lang/ServiceRes.h"
+#include "pages/PageSupport.h"
 #include "service/ComRef.h"
 #include "service/DeviceService.h"
 
@@ -95,16 +96,7 @@ BOOL CDeviceMemoryPage::OnInitDialog()
     CPropertyPage::OnInitDialog();
     SetModified(FALSE);
 
-    CString text;
-    text.LoadString(IDS_MEMORY_PAGE);
-    SetWindowText(text);
-
-    struct Label
-    {
-        int nID;
-        UINT nText;
-    };
-    static const Label labels[] = {
+    static const ControlText kTexts[] = {
         { IDC_MEM_GROUP, IDS_MEM_GROUP },
         { IDC_MEM_LOCATION_LABEL, IDS_MEM_LOCATION_LABEL },
         { IDC_MEM_CURRENT_LABEL, IDS_MEM_CURRENT_LABEL },
@@ -116,11 +108,7 @@ BOOL CDeviceMemoryPage::OnInitDialog()
         { IDC_MEM_REPORT, IDS_MEM_REPORT },
         { IDC_MEM_REPORT_LABEL, IDS_MEM_REPORT_LABEL },
     };
-    for (const Label& label : labels)
-    {
-        text.LoadString(label.nText);
-        SetDlgItemText(label.nID, text);
-    }
+    SetControlTexts(*this, IDS_MEMORY_PAGE, kTexts);
 
     // The location field's focus handler puts the page into "choose location".
     m_editLocation.SetFocus();
@@ -129,25 +117,12 @@ BOOL CDeviceMemoryPage::OnInitDialog()
 
 BOOL CDeviceMemoryPage::OnSetActive()
 {
-    if (CheckDeviceChanged())
+    if (DeviceChanged(m_dwLastDevice))
     {
         m_nLocation = 0;
         UpdateData(FALSE);
     }
     return CPropertyPage::OnSetActive();
-}
-
-bool CDeviceMemoryPage::CheckDeviceChanged()
-{
-    if (g_pDeviceService == NULL)
-        return false;
-    long identity = 0;
-    if (FAILED(g_pDeviceService->GetCurrentDevice(&identity)))
-        return false;
-    if ((DWORD)identity == m_dwLastDevice)
-        return false;
-    m_dwLastDevice = (DWORD)identity;
-    return true;
 }
 
 void CDeviceMemoryPage::OnLocationChange()

@@ -47,8 +47,6 @@ protected:
     // The value stored at the location, read in an exchange of its own; 0 when
     // any step fails or the answer is not a 32-bit integer.
     long ReadCurrentValue();
-    // TRUE when the device service names another current device than last time.
-    bool CheckDeviceChanged();
 
     CButton m_btnRestoreDefault;
     long m_nDefaultValue;

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "lang/ServiceRes.h"
+#include "pages/PageSupport.h"
 #include "service/BstrText.h"
 #include "service/ComRef.h"
 
@@ -94,22 +95,15 @@ BOOL CDevicesPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
 
-    CString text;
-    text.LoadString(IDS_DEVICES_PAGE);
-    SetWindowText(text);
-    static const struct { int nID; UINT nIDText; } kLabels[] = {
+    static const ControlText kTexts[] = {
         { IDC_DETAIL_TEXT1_FRAME, IDS_DETAIL_TEXT1_LABEL },
         { IDC_DETAIL_TEXT2_FRAME, IDS_DETAIL_TEXT2_LABEL },
         { IDC_DETAIL_NUMBER_FRAME, IDS_DETAIL_NUMBER_LABEL },
         { IDC_DETAIL_TEXT3_FRAME, IDS_DETAIL_TEXT3_LABEL },
         { IDC_DEVICES_HINT, IDS_DEVICES_HINT },
     };
-    for (const auto& label : kLabels)
-    {
-        text.LoadString(label.nIDText);
-        if (CWnd* pWnd = GetDlgItem(label.nID))
-            pWnd->SetWindowText(text);
-    }
+    SetControlTexts(*this, IDS_DEVICES_PAGE, kTexts);
+    CString text;
 
     // The small icons: one per device type family, at fixed indexes 0 to 3
     // in the order they are added.
@@ -142,21 +136,7 @@ BOOL CDevicesPage::OnInitDialog()
     ComRef<IUnknown> devicesObject;
     if (SUCCEEDED(g_pDeviceService->GetDevices(devicesObject.Out())))
     {
-        if (m_pDevices != NULL)
-        {
-            m_pDevices->Release();
-            m_pDevices = NULL;
-        }
-        if (devicesObject.Get() != NULL)
-        {
-            HRESULT hr = devicesObject->QueryInterface(IID_IServiceDevices, reinterpret_cast<void**>(&m_pDevices));
-            if (FAILED(hr) && m_pDevices != NULL)
-            {
-                // A refusal that still handed out a pointer: give it back.
-                m_pDevices->Release();
-                m_pDevices = NULL;
-            }
-        }
+        QueryInterfaceInto(devicesObject.Get(), IID_IServiceDevices, m_pDevices);
         if (m_pDevices != NULL)
             LoadDeviceList();
         SelectCurrentDevice();
@@ -424,11 +404,7 @@ void CDevicesPage::OnDestroy()
         m_listDevices.SetImageList(NULL, LVSIL_SMALL);
     delete m_pImageList;
     m_pImageList = NULL;
-    if (m_pDevices != NULL)
-    {
-        m_pDevices->Release();
-        m_pDevices = NULL;
-    }
+    ReleaseInterface(m_pDevices);
     FreeDeviceIds();
 }
 
