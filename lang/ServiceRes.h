@@ -285,5 +285,8 @@
 #define IDS_DRV_CHOICE3                 23474
 #define IDS_DRV_DEFAULTS                23475
 #define IDS_DRV_APPLY                   23476
+#define IDS_DRV_NOT_TAKEN               23500   // FormatMessage: %1 the settings not taken, one a line
+#define IDS_DRV_NUMBER_NAME             23501   // the number setting, in that message
+#define IDS_DRV_OPTION5_NAME            23502   // the setting without a control, in that message
 
 #endif // SERVICERES_H

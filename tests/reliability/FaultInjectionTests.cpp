@@ -41,7 +41,8 @@ enum Mode
     kOwnCheck = 0,         // only the row's own check (and the common ones)
     kSame = 1,             // every observation as in the baseline
     kSameSecondPass = 2,   // the second pass as in the baseline; the operation works again
-    kStartupBox = 4        // the device service cannot be created: one message box, no gate
+    kStartupBox = 4,       // the device service cannot be created: one message box, no gate
+    kNotTakenBox = 8       // one message box of the driver settings page: a setting not taken
 };
 
 typedef void (*CheckFn)(const Observations& obs, const Observations& base);
@@ -195,13 +196,14 @@ void ExpectNoReports(const Observations& obs)
 // One setting of the driver settings page: its getter fails at the first
 // load, its default getter at the first Defaults, its setter at the first
 // apply; three operations at three different moments, each on its first
-// call only, so that each comes back to work in the same run.
+// call only, so that each comes back to work in the same run. The first
+// apply tells the user that the device did not take the setting.
 #define DRIVER_SETTING(name)                                                                              \
     {                                                                                                     \
         "Setting" name "_fail_call1",                                                                     \
             "fault IServiceDriverSettings.Get" name " fail call=1\nfault IServiceDriverSettings.GetDefault" \
             name " fail call=1\nfault IServiceDriverSettings.Set" name " fail call=1\n",                   \
-            kSameSecondPass, NULL                                                                         \
+            kSameSecondPass | kNotTakenBox, NULL                                                          \
     }
 
 const FaultCase kCases[] = {
@@ -748,7 +750,17 @@ Observations RunWithFaults(const std::string& tag, const char* faults, int mode,
             EXPECT_TRUE(run.Close(&code));
             EXPECT_EQ(0u, code) << "exit code";
         }
-        for (const std::string& box : run.Boxes())
+        std::vector<std::string> boxes = run.Boxes();
+        if (mode & kNotTakenBox)
+        {
+            // The one box expected: the driver settings page's, naming what
+            // the device did not take.
+            const std::string caption = ResourceText(IDS_DRIVER_PAGE) + " | ";
+            EXPECT_EQ(1u, boxes.size()) << "boxes of settings not taken";
+            if (!boxes.empty() && boxes[0].compare(0, caption.size(), caption) == 0)
+                boxes.erase(boxes.begin());
+        }
+        for (const std::string& box : boxes)
             ADD_FAILURE() << "message box: " << box;
     }
     for (const std::string& problem : run.Problems())
