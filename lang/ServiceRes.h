@@ -130,6 +130,8 @@
 #define IDS_MEM_DEFAULT_LABEL           23488
 #define IDS_MEM_WRITE_FAILED            23489   // printf: location
 #define IDS_MEM_RESTORE_DEFAULT         23490
+#define IDS_MEM_VALUE_RANGE_TEXT        23498   // FormatMessage: %1!d! lowest, %2!d! highest value
+#define IDS_MEM_VALUE_RANGE_CAPTION     23499
 
 // ---------------------------------------------------------------------------
 // Device tasks page

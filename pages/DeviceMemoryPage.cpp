@@ -136,20 +136,32 @@ void CDeviceMemoryPage::OnLocationChange()
     }
     m_btnRead.EnableWindow(FALSE);
     m_bLocationOutOfRange = true;
-
-    CString text;
-    text.FormatMessage((UINT)IDS_MEM_RANGE_TEXT, (int)kLowestLocation, (int)kHighestLocation);
-    CString caption;
-    caption.LoadString(IDS_MEM_RANGE_CAPTION);
-    AfxShowMessageBox(NULL, text, caption, MB_ICONINFORMATION | MB_OK);
+    ShowRangeMessage(IDS_MEM_RANGE_TEXT, IDS_MEM_RANGE_CAPTION, kLowestLocation, kHighestLocation);
 }
 
 void CDeviceMemoryPage::OnValueChange()
 {
     UpdateData(TRUE);
-    // Only ever arms Write: a value out of range leaves it as it was.
-    if (m_nNewValue >= kLowestValue && m_nNewValue <= kHighestValue && m_nNewValue != m_nCurrentValue)
-        m_btnWrite.EnableWindow(TRUE);
+    if (IsValueInRange(m_nNewValue))
+    {
+        // Arms Write, unless the value is the one the location holds.
+        if (m_nNewValue != m_nCurrentValue)
+            m_btnWrite.EnableWindow(TRUE);
+        return;
+    }
+    // Treated as an out-of-range location is: Write goes off, and the user
+    // is told the range, once for every change that leaves it outside.
+    m_btnWrite.EnableWindow(FALSE);
+    ShowRangeMessage(IDS_MEM_VALUE_RANGE_TEXT, IDS_MEM_VALUE_RANGE_CAPTION, kLowestValue, kHighestValue);
+}
+
+void CDeviceMemoryPage::ShowRangeMessage(UINT nIDText, UINT nIDCaption, int nLowest, int nHighest)
+{
+    CString text;
+    text.FormatMessage(nIDText, nLowest, nHighest);
+    CString caption;
+    caption.LoadString(nIDCaption);
+    AfxShowMessageBox(NULL, text, caption, MB_ICONINFORMATION | MB_OK);
 }
 
 void CDeviceMemoryPage::OnLocationUpdate()
@@ -246,7 +258,24 @@ long CDeviceMemoryPage::ReadCurrentValue()
 
 void CDeviceMemoryPage::OnWrite()
 {
-    UpdateData(TRUE);
+    // A field that does not parse (pasted text) has been reported and has
+    // the focus: nothing is written.
+    if (!UpdateData(TRUE))
+        return;
+
+    // A value the location cannot hold (pasted, or a default the device
+    // gave) is never sent: the user is told the range, as while typing.
+    if (!IsValueInRange(m_nNewValue))
+    {
+        m_btnWrite.EnableWindow(FALSE);
+        ShowRangeMessage(IDS_MEM_VALUE_RANGE_TEXT, IDS_MEM_VALUE_RANGE_CAPTION, kLowestValue, kHighestValue);
+        if (m_editValue.IsWindowEnabled())
+        {
+            SelectAll(m_editValue);
+            m_editValue.SetFocus();
+        }
+        return;
+    }
 
     if (m_nCurrentValue == m_nNewValue)
     {

@@ -66,4 +66,7 @@ protected:
 private:
     // Selects the whole text of a field (and scrolls the caret into view).
     static void SelectAll(CEdit& edit);
+    static bool IsValueInRange(long nValue) { return nValue >= kLowestValue && nValue <= kHighestValue; }
+    // The information box that tells the range a field takes.
+    static void ShowRangeMessage(UINT nIDText, UINT nIDCaption, int nLowest, int nHighest);
 };

@@ -317,7 +317,7 @@ const UINT kStringIds[] = {
     23442, 23444, 23445, 23446, 23447, 23448, 23449, 23450, 23451, 23454, 23455, 23456, 23457,
     23458, 23459, 23460, 23461, 23463, 23464, 23465, 23466, 23467, 23468, 23471, 23472, 23473,
     23474, 23475, 23476, 23477, 23478, 23479, 23480, 23481, 23482, 23484, 23485, 23486, 23487,
-    23488, 23489, 23490, 23492, 23493, 23494, 23495, 23496, 23497, 23500, 23501, 23502,
+    23488, 23489, 23490, 23492, 23493, 23494, 23495, 23496, 23497, 23498, 23499, 23500, 23501, 23502,
     AFX_IDP_PARSE_INT,
 };
 
@@ -326,6 +326,7 @@ struct MessageTemplate { UINT string; std::vector<std::string> inserts; };
 
 const MessageTemplate kMessageTemplates[] = {
     { IDS_MEM_RANGE_TEXT, { "%1!d!", "%2!d!" } },
+    { IDS_MEM_VALUE_RANGE_TEXT, { "%1!d!", "%2!d!" } },
     { IDS_INSTANCE_SLOT_FAILED, { "%1!lu!" } },
     { IDS_DRV_NOT_TAKEN, { "%1" } },
 };
@@ -982,6 +983,21 @@ TEST_F(Controls, EveryNamedControlExistsWithItsKind)
                 << std::hex << StyleOf(h);
             EXPECT_TRUE(StyleOf(h) & WS_VISIBLE) << "dialog " << id << ", control " << entry.id;
         }
+    }
+}
+
+TEST_F(Controls, MemoryFieldsTakeDigitsOnly)
+{
+    LiveDialog dlg(IDD_MEMORY_PAGE);
+    for (int id : { IDC_MEM_LOCATION, IDC_MEM_NEW_VALUE }) {
+        HWND hEdit = dlg.Item(id);
+        ASSERT_NE(hEdit, (HWND)NULL) << id;
+        EXPECT_TRUE(StyleOf(hEdit) & ES_NUMBER) << "control " << id;
+        // A letter typed goes nowhere; a digit goes in.
+        SetWindowTextA(hEdit, "");
+        for (const char* p = "4x2"; *p; ++p)
+            SendMessageA(hEdit, WM_CHAR, (WPARAM)(unsigned char)*p, 1);
+        EXPECT_EQ(TextOf(hEdit), "42") << "control " << id;
     }
 }
 
