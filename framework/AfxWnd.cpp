@@ -117,6 +117,13 @@ HICON AfxLoadIcon(UINT nIDResource)
     return ::LoadIconA(AfxFindResourceHandle(pszName, (LPCSTR)RT_GROUP_ICON), pszName);
 }
 
+HICON AfxLoadIcon(UINT nIDResource, int cx, int cy)
+{
+    LPCSTR pszName = MAKEINTRESOURCEA(nIDResource);
+    return (HICON)::LoadImageA(AfxFindResourceHandle(pszName, (LPCSTR)RT_GROUP_ICON), pszName, IMAGE_ICON, cx, cy,
+                               LR_DEFAULTCOLOR);
+}
+
 CWnd* AfxGetMainWnd()
 {
     CWinApp* pApp = AfxGetApp();

@@ -228,8 +228,12 @@ void AfxSetInstanceHandle(HINSTANCE hInstance);
 // it has it, else the executable.
 HINSTANCE AfxFindResourceHandle(LPCSTR pszName, LPCSTR pszType);
 
-// Loads icon nID from the resource handle, else from the executable.
+// Loads icon nID from the resource handle, else from the executable, at the
+// system's large icon size (shared: never destroyed).
 HICON AfxLoadIcon(UINT nIDResource);
+// Loads the image of icon nID that suits cx by cy pixels (a size from
+// GetSystemMetrics, say); the caller destroys it with DestroyIcon.
+HICON AfxLoadIcon(UINT nIDResource, int cx, int cy);
 
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();

@@ -23,6 +23,7 @@
 #define IDI_DEVICE_TYPE2                6420    // copier: device type 2
 #define IDI_DEVICE_TYPE0                6423    // scanner: device type 0
 #define IDB_LOGO                        6422    // the maker's logo beside the Close button
+#define IDB_LOGO_LARGE                  6424    // the same logo for 144 DPI
 
 // ---------------------------------------------------------------------------
 // Application and sheet
