@@ -41,9 +41,9 @@ std::string Upper(std::string s)
     return s;
 }
 
-std::string ShortcutPath(const Language& language)
+std::wstring ShortcutPath(const Language& language)
 {
-    return SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\" + language.shortcut + ".lnk";
+    return SpecialFolderW(CSIDL_COMMON_PROGRAMS) + L"\\" + language.shortcut + L".lnk";
 }
 
 // The process that started process pid; 0 when it is not known.
@@ -71,7 +71,7 @@ struct StartupSearch
 BOOL CALLBACK FindStartupDialogProc(HWND h, LPARAM lParam)
 {
     StartupSearch* search = (StartupSearch*)lParam;
-    if (ClassName(h) == "#32770" && ::IsWindowVisible(h) && WindowText(h) == search->language->startupCaption)
+    if (ClassName(h) == "#32770" && ::IsWindowVisible(h) && WindowTextW(h) == search->language->startupCaption)
         search->found = h;
     return search->found == NULL;
 }
@@ -141,8 +141,8 @@ protected:
             WaitUntil([&] { return !DirExists(dir); }, 60000);
         }
         DeleteTree(dir);
-        ::DeleteFileA(ShortcutPath(English()).c_str());
-        ::DeleteFileA(ShortcutPath(German()).c_str());
+        ::DeleteFileW(ShortcutPath(English()).c_str());
+        ::DeleteFileW(ShortcutPath(German()).c_str());
     }
 
     // Installs silently with the arguments into dir, checks the installation,
@@ -187,9 +187,9 @@ protected:
         EXPECT_EQ("Apartment", RegString(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", "ThreadingModel"));
 
         // The Start menu shortcut starts the installed program.
-        const std::string shortcut = ShortcutPath(language);
+        const std::wstring shortcut = ShortcutPath(language);
         EXPECT_TRUE(FileExists(shortcut)) << shortcut;
-        EXPECT_TRUE(SameText(dir + "\\ServiceApp.exe", ShortcutTarget(shortcut))) << ShortcutTarget(shortcut);
+        EXPECT_TRUE(SameText(Wide(dir + "\\ServiceApp.exe"), ShortcutTarget(shortcut))) << ShortcutTarget(shortcut);
 
         // The uninstall entry.
         EXPECT_FALSE(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").empty());
@@ -201,12 +201,12 @@ protected:
             AppProcess app;
             ASSERT_TRUE(app.Start(dir + "\\ServiceApp.exe"));
             auto isStartup = [&](HWND h) {
-                return ClassName(h) == "#32770" && ::IsWindowVisible(h) && WindowText(h) == language.startupCaption;
+                return ClassName(h) == "#32770" && ::IsWindowVisible(h) && WindowTextW(h) == language.startupCaption;
             };
             HWND hDlg = WaitForWindow(app.Pid(), isStartup, kTimeout);
             ASSERT_NE(nullptr, hDlg) << "no start-up dialog titled " << language.startupCaption;
             EXPECT_EQ(ModuleText(dir + "\\" + language.module, IDS_STARTUP_WARNING),
-                      WindowText(::GetDlgItem(hDlg, IDC_STARTUP_WARNING)));
+                      WindowTextW(::GetDlgItem(hDlg, IDC_STARTUP_WARNING)));
             ::PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
             ASSERT_TRUE(app.WaitExit(kTimeout)) << "still running after Cancel";
         }
