@@ -449,8 +449,12 @@ BOOL CWnd::DestroyWindow()
     if (!m_hWnd)
         return FALSE;
     HWND hWnd = m_hWnd;
+    const bool bTied = FromHandlePermanent(hWnd) == this;
     BOOL bResult = ::DestroyWindow(hWnd);
-    if (m_hWnd == hWnd)   // not tied: WM_NCDESTROY did not come through us
+    // A tied window's WM_NCDESTROY has untied it, and PostNcDestroy may have
+    // deleted this object: it is not touched again unless the window is
+    // still entered for it (its last message did not come through us).
+    if (!bTied || TiedWindows().Find(hWnd) == this)
         Detach();
     return bResult;
 }

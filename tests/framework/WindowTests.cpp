@@ -384,19 +384,38 @@ TEST(CreateHookTest, TiesOnlyAWindowOfTheExpectedClassAndNeverAnImeWindow)
 
 namespace
 {
-// Lives in a buffer of its own; once deleted, the buffer is filled with 0xDD,
-// so that anything written into the object afterwards shows.
-alignas(16) unsigned char g_selfDeletingStore[512];
+// The object lives alone on a page of its own. Once deleted, the page is a
+// guard page: the first access to it, a read or a write, is counted (the
+// system then lifts the guard and the access goes through).
+BYTE* g_pObjectPage = NULL;
+LONG g_deletedObjectTouches = 0;
+
+LONG CALLBACK CountTouchesOfTheDeletedObject(EXCEPTION_POINTERS* pInfo)
+{
+    const EXCEPTION_RECORD* pRecord = pInfo->ExceptionRecord;
+    if (pRecord->ExceptionCode != STATUS_GUARD_PAGE_VIOLATION || pRecord->NumberParameters < 2)
+        return EXCEPTION_CONTINUE_SEARCH;
+    const BYTE* pAddress = (const BYTE*)pRecord->ExceptionInformation[1];
+    if (!g_pObjectPage || pAddress < g_pObjectPage || pAddress >= g_pObjectPage + 4096)
+        return EXCEPTION_CONTINUE_SEARCH;
+    ++g_deletedObjectTouches;
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
 
 class CSelfDeletingWindow : public CWnd
 {
 public:
     static void* operator new(size_t size)
     {
-        EXPECT_LE(size, sizeof(g_selfDeletingStore));
-        return g_selfDeletingStore;
+        EXPECT_LE(size, 4096u);
+        g_pObjectPage = (BYTE*)::VirtualAlloc(NULL, 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+        return g_pObjectPage;
     }
-    static void operator delete(void*) { memset(g_selfDeletingStore, 0xDD, sizeof(g_selfDeletingStore)); }
+    static void operator delete(void* p)
+    {
+        DWORD old = 0;
+        ::VirtualProtect(p, 4096, PAGE_READWRITE | PAGE_GUARD, &old);
+    }
 
     // Destroys its own window from inside one of its handlers.
     LRESULT OnDie(WPARAM, LPARAM)
@@ -419,17 +438,19 @@ BEGIN_MESSAGE_MAP(CSelfDeletingWindow, CWnd)
 END_MESSAGE_MAP()
 } // namespace
 
-TEST(WindowProcTest, NothingIsWrittenIntoAnObjectThatAHandlerDeleted)
+TEST(WindowProcTest, NothingTouchesAnObjectThatAHandlerDeleted)
 {
+    PVOID hHandler = ::AddVectoredExceptionHandler(1, CountTouchesOfTheDeletedObject);
+    ASSERT_NE(nullptr, hHandler);
     CSelfDeletingWindow* pWnd = new CSelfDeletingWindow;
     ASSERT_TRUE(pWnd->CreateEx(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, 0));
     HWND hWnd = pWnd->m_hWnd;
     EXPECT_EQ(42, ::SendMessageA(hWnd, WM_APP + 7, 0, 0));
     EXPECT_FALSE(::IsWindow(hWnd));
-    size_t touched = 0;
-    for (unsigned char b : g_selfDeletingStore)
-        touched += b != 0xDD ? 1 : 0;
-    EXPECT_EQ(0u, touched) << "bytes written into the deleted object";
+    EXPECT_EQ(0, g_deletedObjectTouches) << "the deleted object was read or written after its handler";
+    ::RemoveVectoredExceptionHandler(hHandler);
+    ::VirtualFree(g_pObjectPage, 0, MEM_RELEASE);
+    g_pObjectPage = NULL;
 }
 
 // ---------------------------------------------------------------------------
