@@ -113,12 +113,14 @@ void ComServerDetach(bool freed);
 HRESULT ComServerGetClassObject(REFCLSID clsid, REFIID iid, void** ppv);
 // DllCanUnloadNow: S_OK when no object is alive and no lock held, else S_FALSE.
 HRESULT ComServerCanUnloadNow();
-// DllRegisterServer: HKCR\CLSID\{class} (default: the description) and its
-// InprocServer32 (default: this DLL's full path; ThreadingModel). Returns
-// S_OK or SELFREG_E_CLASS.
+// DllRegisterServer: makes the class this DLL's, whoever had it before:
+// HKCR\CLSID\{class} (default: the description) and its InprocServer32
+// (default: this DLL's full path; ThreadingModel). Returns S_OK or
+// SELFREG_E_CLASS.
 HRESULT ComServerRegister();
-// DllUnregisterServer: removes the class keys. Returns S_OK (also when nothing
-// was registered) or SELFREG_E_CLASS.
+// DllUnregisterServer: removes the class keys when InprocServer32 names this
+// DLL, and leaves another DLL's registration of the class alone. Returns S_OK
+// (also when there was nothing of this DLL's to remove) or SELFREG_E_CLASS.
 HRESULT ComServerUnregister();
 
 #endif // COMSERVER_COMSERVER_H

@@ -181,7 +181,8 @@ SectionEnd
 ; Uninstalling
 
 Section "Uninstall"
-  ; The simulator's DllUnregisterServer removes its class key.
+  ; The simulator's DllUnregisterServer removes its class key (unless another
+  ; device service has registered the class since).
   UnRegDLL "$INSTDIR\DeviceSim.dll"
 
   Delete "$INSTDIR\ServiceApp.exe"
