@@ -5,6 +5,7 @@
 #include "comserver/ComJournal.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <errno.h>
 #include <stdlib.h>
@@ -54,6 +55,12 @@ std::vector<std::string> Words(const std::string& line)
             words.push_back(line.substr(start, i - start));
     }
     return words;
+}
+
+bool IsFolder(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 // Checks the whole text; hands the records to take, or returns the problem.
@@ -162,11 +169,23 @@ ComStateFile::ComStateFile(const std::string& header, const std::string& interru
 {
 }
 
-void ComStateFile::Locate(const char* variable, const char* name)
+void ComStateFile::Locate(const char* variable, const char* folder, const char* name)
 {
+    m_base.clear();
     m_path = ComEnvironment(variable);
-    if (m_path.empty())
-        m_path = ComModuleDirectory() + name;
+    if (!m_path.empty())
+        return;
+    char root[MAX_PATH] = "";
+    const HRESULT hr = SHGetFolderPathA(NULL, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, NULL,
+                                        SHGFP_TYPE_CURRENT, root);
+    if (hr == S_OK && root[0] != '\0') {
+        m_base = root;
+        m_path = m_base + (m_base[m_base.size() - 1] == '\\' ? "" : "\\") + folder + "\\" + name;
+        return;
+    }
+    m_path = ComModuleDirectory() + name;
+    ComReport(ComFormat("state: no local application data folder (%s); using %s",
+                        HresultText(hr).c_str(), m_path.c_str()));
 }
 
 ComStateFile::LoadResult ComStateFile::Load(
@@ -183,6 +202,26 @@ ComStateFile::LoadResult ComStateFile::Load(
     return STATE_LOADED;
 }
 
+// Makes the folders between the local application data folder and the file
+// (the user may have deleted them, or this is the first save).
+bool ComStateFile::MakeFolders() const
+{
+    const size_t slash = m_path.find_last_of('\\');
+    if (m_base.empty() || slash == std::string::npos || IsFolder(m_path.substr(0, slash)))
+        return true;
+    DWORD error = ERROR_PATH_NOT_FOUND;
+    for (size_t at = m_path.find('\\', m_base.size()); at != std::string::npos && at <= slash;
+         at = m_path.find('\\', at + 1)) {
+        if (!CreateDirectoryA(m_path.substr(0, at).c_str(), NULL) && GetLastError() != ERROR_ALREADY_EXISTS)
+            error = GetLastError();
+    }
+    if (IsFolder(m_path.substr(0, slash)))
+        return true;
+    ComReport(ComFormat("state: cannot make the folder %s (error %lu)",
+                        m_path.substr(0, slash).c_str(), error));
+    return false;
+}
+
 bool ComStateFile::Save(const std::vector<std::string>& records) const
 {
     std::string body;
@@ -193,6 +232,8 @@ bool ComStateFile::Save(const std::vector<std::string>& records) const
     const std::string text = m_header + "\n" + body
                              + ComFormat("end %lu %08lx\n", static_cast<unsigned long>(records.size()),
                                          Fnv1a(body, kFnvStart));
+    if (!MakeFolders())
+        return false;
 
     const std::string temporary = m_path + ".tmp";
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,

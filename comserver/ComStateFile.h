@@ -15,7 +15,9 @@
 // the end line, a wrong count or check, or a record that the server refuses.
 //
 // Where it lives: the file that the server's environment variable names, else
-// <name> beside the server's DLL.
+// <local application data>\<folder>\<name> (the user's own folder, which a
+// standard user can write to wherever the server is installed); the folders
+// below the local application data folder are made when a save needs them.
 //
 // For tests, <interrupt variable>=<bytes> stops every save after that many
 // bytes of <path>.tmp, without the move, as if the process had been killed
@@ -36,8 +38,10 @@ public:
     ComStateFile(const std::string& header, const std::string& interruptVariable);
 
     // Chooses the file: the one that `variable` names when it is set, else
-    // <name> beside the server's DLL.
-    void Locate(const char* variable, const char* name);
+    // <local application data>\<folder>\<name> (folder may hold a backslash,
+    // "Vendor\Server"). Without a local application data folder (reported)
+    // the file goes beside the server's DLL.
+    void Locate(const char* variable, const char* folder, const char* name);
     const std::string& Path() const { return m_path; }
 
     enum LoadResult
@@ -58,9 +62,12 @@ public:
     bool Save(const std::vector<std::string>& records) const;
 
 private:
+    bool MakeFolders() const;
+
     std::string m_header;
     std::string m_interruptVariable;
     std::string m_path;
+    std::string m_base;     // "" or the folder below which Save makes missing folders
 };
 
 // Reads a whole file (up to 64 MiB) into text; false, with the problem, when

@@ -49,7 +49,7 @@ bool ParseRecord(const std::vector<std::string>& w, StateRecord& r)
 ComStateFile SimStateFile()
 {
     ComStateFile file("DeviceSim state 1", "DEVICESIM_TEST_INTERRUPT_SAVE");
-    file.Locate("DEVICESIM_STATE", "DeviceSim.state");
+    file.Locate("DEVICESIM_STATE", "Device Service\\DeviceSim", "DeviceSim.state");
     return file;
 }
 

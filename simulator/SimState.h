@@ -7,7 +7,8 @@
 #include "comserver/ComStateFile.h"
 #include "simulator/SimModel.h"
 
-// The state file: DEVICESIM_STATE, else DeviceSim.state beside the DLL.
+// The state file: DEVICESIM_STATE, else
+// <local application data>\Device Service\DeviceSim\DeviceSim.state.
 ComStateFile SimStateFile();
 
 // Puts the state file's values back into the model. A missing file is no
