@@ -23,6 +23,10 @@ ensure_packages() {
   ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || missing+=(libclang-rt-dev)
   command -v makensis >/dev/null || missing+=(nsis)
   command -v zip >/dev/null || missing+=(zip)
+  # The IPP tests' private CUPS server (cupsd, lpadmin, ipptool).
+  [ -x /usr/sbin/cupsd ] || missing+=(cups-daemon)
+  [ -x /usr/sbin/lpadmin ] || missing+=(cups-client)
+  command -v ipptool >/dev/null || missing+=(cups-ipp-utils)
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
