@@ -642,9 +642,7 @@ std::string PrinterUri(const Endpoint& endpoint)
         uri += "[" + endpoint.host + "]";
     else
         uri += endpoint.host;
-    char port[16];
-    wsprintfA(port, ":%u", static_cast<unsigned>(endpoint.port));
-    uri += port;
+    uri += ":" + std::to_string(endpoint.port);
     uri += endpoint.path;
     return uri;
 }
@@ -674,10 +672,10 @@ bool CancelToken::IsCancelled() const
 
 bool StoredCredentials(const Endpoint& endpoint, std::string& user, std::string& password, void*)
 {
-    char port[16];
-    wsprintfA(port, ":%u", static_cast<unsigned>(endpoint.port));
-    const std::string targets[2] = { "DeviceIpp:" + endpoint.host + port,
-                                     "DeviceIpp:" + endpoint.host };
+    const std::string targets[2] = {
+        "DeviceIpp:" + endpoint.host + ":" + std::to_string(endpoint.port),
+        "DeviceIpp:" + endpoint.host
+    };
     for (size_t i = 0; i < 2; ++i) {
         PCREDENTIALA credential = NULL;
         if (!CredReadA(targets[i].c_str(), CRED_TYPE_GENERIC, 0, &credential))

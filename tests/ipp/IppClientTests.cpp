@@ -388,6 +388,50 @@ TEST_F(CupsServer, SelfSignedCertificateOnlyWhenAccepted)
     EXPECT_EQ("Room 101", status.location);
 }
 
+namespace
+{
+
+struct Worker
+{
+    const Client* client;
+    std::string uri;
+    std::string location;  // what every answer must say
+    int failures;
+};
+
+DWORD WINAPI AskRepeatedly(void* parameter)
+{
+    Worker* worker = static_cast<Worker*>(parameter);
+    for (int i = 0; i < 10; ++i) {
+        PrinterStatus status;
+        if (worker->client->GetPrinterStatus(worker->uri, status) != S_OK ||
+            status.location != worker->location)
+            ++worker->failures;
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST_F(CupsServer, OneClientServesSeveralThreadsAtOnce)
+{
+    Worker workers[4] = { { &client, QueueUri("office"), "Room 101", 0 },
+                          { &client, QueueUri("stopped"), "Basement", 0 },
+                          { &client, QueueUri("supplies"), "Store", 0 },
+                          { &client, QueueUri("locked"), "", 0 } };
+    workers[3].failures = -10;  // the locked queue refuses every time: 10 failures expected
+    HANDLE threads[4];
+    for (int i = 0; i < 4; ++i) {
+        threads[i] = CreateThread(NULL, 0, AskRepeatedly, &workers[i], 0, NULL);
+        ASSERT_NE(static_cast<HANDLE>(NULL), threads[i]);
+    }
+    WaitForMultipleObjects(4, threads, TRUE, INFINITE);
+    for (int i = 0; i < 4; ++i) {
+        CloseHandle(threads[i]);
+        EXPECT_EQ(0, workers[i].failures) << workers[i].uri;
+    }
+}
+
 // Run by check-defaults.sh with IPP_TEST_SIDES set; ipptool then checks the
 // server's sides-default.
 TEST(ScriptedDefaults, SetSidesDefaultOfOffice)

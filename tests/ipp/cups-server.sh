@@ -38,7 +38,7 @@ HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
 fail() { echo "cups-server: $*" >&2; exit 1; }
 
-for tool in cupsd lpadmin cupsdisable ipptool; do
+for tool in cupsd lpadmin cupsdisable lp ipptool; do
   command -v "$tool" >/dev/null || [ -x "/usr/sbin/$tool" ] ||
     fail "$tool not found (tools/setup.sh installs cups-daemon, cups-client and cups-ipp-utils)"
 done

@@ -151,8 +151,6 @@ void DecodeWith(const uint8_t* data, size_t size, const Limits& limits)
         CheckAccepted(message, limits, size);
         return;
     }
-    if (DecodeErrorText(error) == nullptr)
-        Fail("an error without a text");
     if (!message.groups.empty() || !message.data.empty() || message.code != 0)
         Fail("a rejected message left output");
     if (offset > size)
