@@ -3,6 +3,8 @@
 
 #include "ipp/IppResults.h"
 
+#include <stddef.h>
+
 namespace ipp {
 
 namespace {
@@ -67,7 +69,7 @@ void SetPrinterUri(Message& request, const std::string& uri)
     while (at < attributes.size() && (attributes[at].name == "attributes-charset" ||
                                       attributes[at].name == "attributes-natural-language"))
         ++at;
-    attributes.insert(attributes.begin() + static_cast<std::ptrdiff_t>(at),
+    attributes.insert(attributes.begin() + static_cast<ptrdiff_t>(at),
                       Attribute("printer-uri", Value::Uri(uri)));
 }
 

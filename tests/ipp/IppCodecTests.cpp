@@ -564,37 +564,8 @@ TEST(IppParsers, PrinterStatusFromAttributes)
     EXPECT_EQ("", DeviceIdField("no fields at all", "SN"));
 }
 
-TEST(IppParsers, JobDefaultAttributesCarryOnlyWhatIsSet)
-{
-    JobDefaults defaults;
-    EXPECT_TRUE(JobDefaultAttributes(defaults).empty());
-    defaults.sides = "two-sided-long-edge";
-    defaults.mirror = false;
-    defaults.printQuality = 3;
-    defaults.jobSheets = std::vector<std::string>({ "standard", "none" });
-    std::vector<Attribute> attributes = JobDefaultAttributes(defaults);
-    ASSERT_EQ(4u, attributes.size());
-    EXPECT_EQ("sides-default", attributes[0].name);
-    EXPECT_EQ(kKeyword, attributes[0].values[0].tag);
-    EXPECT_EQ("job-sheets-default", attributes[1].name);
-    EXPECT_EQ(2u, attributes[1].values.size());
-    EXPECT_EQ(kName, attributes[1].values[1].tag);
-    EXPECT_EQ(kBoolean, attributes[2].values[0].tag);
-    EXPECT_EQ(kEnum, attributes[3].values[0].tag);
-
-    // What is written reads back the same through the printer parser.
-    Group printer(kPrinterGroup);
-    printer.attributes = attributes;
-    PrinterStatus status;
-    ParsePrinterStatus(printer, status);
-    EXPECT_EQ(defaults.sides, status.defaults.sides);
-    EXPECT_EQ(defaults.jobSheets, status.defaults.jobSheets);
-    EXPECT_EQ(defaults.mirror, status.defaults.mirror);
-    EXPECT_EQ(defaults.printQuality, status.defaults.printQuality);
-}
-
 // ---------------------------------------------------------------------------
-// URIs and status codes
+// URIs
 
 TEST(IppUris, PrinterUrisSplitIntoEndpoints)
 {
@@ -634,20 +605,4 @@ TEST(IppUris, PrinterUrisSplitIntoEndpoints)
         Endpoint endpoint;
         EXPECT_EQ(IPP_E_BADURI, ParseUri(bad[i], endpoint)) << bad[i];
     }
-}
-
-TEST(IppUris, StatusCodesMapToResults)
-{
-    EXPECT_EQ(S_OK, StatusResult(kSuccessfulOk));
-    EXPECT_EQ(S_OK, StatusResult(kSuccessfulOkIgnoredOrSubstituted));
-    EXPECT_EQ(IPP_E_NOTFOUND, StatusResult(kClientErrorGone));
-    EXPECT_EQ(IPP_E_NOTAUTHORIZED, StatusResult(kClientErrorNotAuthenticated));
-    EXPECT_EQ(IPP_E_NOTSETTABLE, StatusResult(kClientErrorAttributesNotSettable));
-    EXPECT_EQ(IPP_E_NOTSUPPORTED, StatusResult(kServerErrorOperationNotSupported));
-    EXPECT_EQ(IPP_E_CLIENTERROR, StatusResult(0x0499));
-    EXPECT_EQ(IPP_E_SERVERERROR, StatusResult(0x0506));
-    EXPECT_EQ(IPP_E_SERVERERROR, StatusResult(0x0300));
-    EXPECT_EQ("client-error-not-found", StatusName(kClientErrorNotFound));
-    EXPECT_EQ("0x0599", StatusName(0x0599));
-    EXPECT_EQ("CUPS-Add-Modify-Printer", OperationName(kCupsAddModifyPrinter));
 }
