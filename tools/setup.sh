@@ -61,6 +61,9 @@ NEEDS_test=(
   "clang|command -v clang++|builds the native fuzzers"
   "libclang-rt-dev|fuzzer_runtime_works|libFuzzer and the sanitizer runtimes"
   "llvm|llvm_cov_present|the fuzzers' coverage summary"
+  "cups-daemon|[ -x /usr/sbin/cupsd ]|the IPP tests' private CUPS server"
+  "cups-client|[ -x /usr/sbin/lpadmin ] && command -v lp|makes the test server's queues"
+  "cups-ipp-utils|command -v ipptool|checks the test server's answers"
 )
 NEEDS_run=(
   "xvfb|command -v Xvfb|a virtual display when there is none"
