@@ -64,6 +64,9 @@ NEEDS_test=(
   "cups-daemon|[ -x /usr/sbin/cupsd ]|the IPP tests' private CUPS server"
   "cups-client|[ -x /usr/sbin/lpadmin ] && command -v lp|makes the test server's queues"
   "cups-ipp-utils|command -v ipptool|checks the test server's answers"
+  "qpdf|command -v qpdf|checks the structure of the generated PDFs"
+  "poppler-utils|command -v pdftotext && command -v pdfinfo|reads the generated PDFs' text and page count"
+  "libcups2-dev|[ -f /usr/include/cups/raster.h ]|CUPS's own raster reader checks the generated PWG raster"
 )
 NEEDS_run=(
   "xvfb|command -v Xvfb|a virtual display when there is none"
