@@ -201,9 +201,14 @@ bool PrinterMonitor::Start()
 bool PrinterMonitor::Stop()
 {
     const DWORD started = GetTickCount();
+    long inFlight = 0;
     {
         Lock lock(this);
         m_stopping = true;
+        for (size_t i = 0; i < m_jobs.size(); ++i) {
+            if (m_jobs[i].inFlight)
+                ++inFlight;
+        }
     }
     if (m_stop != NULL)
         SetEvent(m_stop);
@@ -224,8 +229,8 @@ bool PrinterMonitor::Stop()
     // WinHTTP lets go of a cancelled request with its last callback; under
     // Wine that comes only when the request's receive timeout ends.
     const bool released = ipp::WaitForPendingRequests(m_config.timeoutMs + 1500);
-    JournalLine(ComFormat("session: stopped in %lu ms: workers %s, requests %s",
-                          static_cast<unsigned long>(GetTickCount() - started),
+    JournalLine(ComFormat("session: stopped in %lu ms: %ld in flight cancelled, workers %s, requests %s",
+                          static_cast<unsigned long>(GetTickCount() - started), inFlight,
                           ended ? "ended" : "STILL RUNNING", released ? "released" : "STILL PENDING"));
     return ended;
 }
@@ -372,6 +377,9 @@ void PrinterMonitor::RunCups()
         std::vector<long> seen;
         for (size_t i = 0; i < listed.size(); ++i) {
             PrinterView* printer = FindUri(listed[i].first);
+            // A queue the configuration names as well is asked on its own.
+            if (printer != NULL && printer->source != SOURCE_CUPS)
+                continue;
             if (printer == NULL)
                 printer = &AddPrinter(listed[i].first, listed[i].second.status.name, SOURCE_CUPS, false);
             printer->facts = listed[i].second;
@@ -579,12 +587,15 @@ void PrinterMonitor::WaitForFirstRound()
     if (m_waited)
         return;
     m_waited = true;
+    // Both bounds count from the start: a service made a while ago (while
+    // the start-up gate was up) has had its time and waits no more.
     const DWORD started = GetTickCount();
     const DWORD elapsed = started - m_startTick;
     DWORD discovery = WaitForSingleObject(m_discoveryDone, 0);
     if (discovery != WAIT_OBJECT_0 && elapsed < kDiscoveryWaitMs)
         discovery = WaitForSingleObject(m_discoveryDone, kDiscoveryWaitMs - elapsed);
-    const DWORD answers = WaitForSingleObject(m_firstRoundDone, kAnswerWaitMs);
+    const DWORD now = GetTickCount() - m_startTick;
+    const DWORD answers = WaitForSingleObject(m_firstRoundDone, now < kAnswerWaitMs ? kAnswerWaitMs - now : 0);
     JournalLine(ComFormat("session: first round %s, discovery %s, waited %lu ms",
                           answers == WAIT_OBJECT_0 ? "complete" : "not complete (printers still silent)",
                           discovery == WAIT_OBJECT_0 ? "done" : "NOT DONE",

@@ -47,9 +47,10 @@ public:
 
     // The first GetDevices after the start waits, with a bound, for the first
     // answers: until the discovery (the CUPS server's list, the spooler's
-    // printers) is done, at most kDiscoveryWaitMs after the start, and then
-    // until every known printer answered or failed once, at most
-    // kAnswerWaitMs more. Later calls return at once.
+    // printers) is done, at most until kDiscoveryWaitMs after the start, and
+    // then until every known printer answered or failed once, at most until
+    // kAnswerWaitMs after the start. A service made a while before (the
+    // program's start-up gate) therefore does not wait; later calls never do.
     void WaitForFirstRound();
     static const DWORD kDiscoveryWaitMs = 2500;
     static const DWORD kAnswerWaitMs = 500;

@@ -329,3 +329,60 @@ TEST_F(DeviceIpp, BrokenConfigurationLinesAreSkippedAndReported)
     EXPECT_EQ(1, JournalCount("line 5: credentials are never read"));
     EXPECT_EQ(0, JournalCount("request: CUPS-Get-Printers")) << "cups off";
 }
+
+// Configured printers are asked directly with Get-Printer-Attributes: over
+// TLS when the configuration accepts the printer's own certificate (cupsd
+// answers TLS with a certificate it made itself), refused otherwise; a
+// printer that asks for authentication and one the server does not have say
+// so. A configured queue of the CUPS server is not listed twice.
+TEST_F(DeviceIpp, ConfiguredPrintersAreAskedDirectly)
+{
+    const std::string server = Server();
+    UseConfig("printer ipps://" + server + "/printers/office name=\"Office over TLS\" certificate=self-signed\r\n"
+              "printer ipps://" + server + "/printers/lab name=\"Lab over TLS\"\r\n"
+              "printer ipp://" + server + "/printers/locked name=\"Locked printer\"\r\n"
+              "printer ipp://" + server + "/printers/nosuch name=\"No such printer\"\r\n");
+    Load();
+    const std::vector<DeviceRow> rows = Rows();
+    const DeviceRow* tls = FindRow(rows, "Office over TLS");
+    const DeviceRow* refused = FindRow(rows, "Lab over TLS");
+    const DeviceRow* locked = FindRow(rows, "Locked printer");
+    const DeviceRow* missing = FindRow(rows, "No such printer");
+    ASSERT_TRUE(tls != NULL && refused != NULL && locked != NULL && missing != NULL);
+    EXPECT_EQ(NULL, FindRow(rows, "locked")) << "the configured queue is not listed twice";
+    EXPECT_EQ(HostQueues().size() + 3, rows.size());
+    EXPECT_EQ("Idle", tls->column2);
+    EXPECT_EQ("Room 101", tls->detail3);
+    EXPECT_EQ(server + "/office (TLS)", tls->column1);
+    EXPECT_EQ("Not reachable", refused->column2);
+    EXPECT_EQ("Authentication required", locked->column2);
+    EXPECT_EQ("Not reachable", missing->column2);
+    ASSERT_EQ(S_OK, Service()->SetCurrentDevice(refused->id));
+    EXPECT_EQ(0u, DeviceText().find("Not reachable: its certificate was refused")) << DeviceText();
+    ASSERT_EQ(S_OK, Service()->SetCurrentDevice(missing->id));
+    EXPECT_EQ(0u, DeviceText().find("Not reachable: the server no longer has this printer")) << DeviceText();
+    EXPECT_GE(JournalCount("request: Get-Printer-Attributes ipps://" + server + "/printers/office -> 0x00000000"), 1);
+}
+
+// CUPS_SERVER comes first, as for CUPS's own tools; a local socket cannot
+// be used over HTTP, so the configuration's server applies, and CUPS's
+// "/version=" suffix is ignored.
+TEST_F(DeviceIpp, TheCupsServerComesFromCupsServerElseTheConfiguration)
+{
+    const std::string server = Server();
+    UseConfig("cups " + server + "\r\n");
+    SetEnvironmentVariableA("CUPS_SERVER", "/run/cups/cups.sock");
+    Load();
+    SetEnvironmentVariableA("CUPS_SERVER", server.c_str());
+    EXPECT_EQ(HostQueues().size(), Rows().size());
+    EXPECT_EQ(1, JournalCount("CUPS_SERVER names a local socket (/run/cups/cups.sock)"));
+    EXPECT_EQ(1, JournalCount("CUPS server ipp://" + server + "/ (configuration)"));
+    Unload();
+
+    UseConfig("cups off\r\n");
+    SetEnvironmentVariableA("CUPS_SERVER", (server + "/version=1.1").c_str());
+    Load();
+    SetEnvironmentVariableA("CUPS_SERVER", server.c_str());
+    EXPECT_EQ(HostQueues().size(), Rows().size());
+    EXPECT_EQ(1, JournalCount("CUPS server ipp://" + server + "/ (CUPS_SERVER)"));
+}
