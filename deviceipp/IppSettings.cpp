@@ -106,7 +106,7 @@ HRESULT CIppDriverSettings::SetDevice(BSTR deviceName)
     if (deviceName == NULL || !Monitor().FindByUri(Utf8FromBstr(deviceName), id))
         return call.Done(DEVIPP_E_UNKNOWNDEVICE);
     m_id = id;
-    Monitor().RefreshSoon(id);
+    Monitor().RefreshSoon(id, PrinterMonitor::kFreshMs);
     call.Out(ComFormat("id=%ld", id));
     return call.Done(S_OK);
 }

@@ -640,13 +640,15 @@ bool PrinterMonitor::FindByUri(const std::string& uri, long& id) const
     return false;
 }
 
-void PrinterMonitor::RefreshSoon(long id)
+void PrinterMonitor::RefreshSoon(long id, DWORD unlessYoungerMs)
 {
     Lock lock(this);
     const PrinterView* printer = Find(id);
     if (printer == NULL)
         return;
     const DWORD now = GetTickCount();
+    if (printer->Reachable() && now - printer->lastAnswerTick < unlessYoungerMs)
+        return;
     for (size_t i = 0; i < m_jobs.size(); ++i) {
         Job& job = m_jobs[i];
         const bool mine = printer->source == SOURCE_CUPS ? job.kind == JOB_CUPS
@@ -663,7 +665,8 @@ void PrinterMonitor::MakeCurrent(long id)
         return;
     m_currentId = id;
     ++m_identity;
-    RefreshSoon(id);
+    // Fresh details for the pages that read them next.
+    RefreshSoon(id, kFreshMs);
 }
 
 HRESULT PrinterMonitor::WritePrinterSetting(long id, int which, long value, std::string& note)
@@ -672,9 +675,12 @@ HRESULT PrinterMonitor::WritePrinterSetting(long id, int which, long value, std:
     if (!View(id, printer))
         return DEVIPP_E_UNKNOWNDEVICE;
     note = "printer=" + printer.uri;
+    // Nothing is sent to a printer that does not answer now; one that asks
+    // for authentication says so.
     if (!printer.Reachable())
-        return printer.answered ? DEVIPP_E_NOTREACHABLE
-                                : (printer.lastResult == S_FALSE ? DEVIPP_E_NOTREACHABLE : printer.lastResult);
+        return printer.lastResult == IPP_E_AUTH || printer.lastResult == IPP_E_NOTAUTHORIZED
+                   ? printer.lastResult
+                   : DEVIPP_E_NOTREACHABLE;
     ipp::JobDefaults change;
     std::string described;
     const HRESULT plan = PlanWrite(which, value, printer.facts, change, described);

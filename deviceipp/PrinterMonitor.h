@@ -61,8 +61,12 @@ public:
     std::vector<long> Ids() const;
     bool View(long id, PrinterView& out) const;
     bool FindByUri(const std::string& uri, long& id) const;
-    // Asks the workers to refresh this printer now (does not wait).
-    void RefreshSoon(long id);
+    // Asks the workers to refresh this printer now (does not wait), unless its
+    // last answer is younger than `unlessYoungerMs`.
+    void RefreshSoon(long id, DWORD unlessYoungerMs = 0);
+    // An answer this young needs no refresh when its printer becomes current
+    // (a user stepping through the list sends no request per step).
+    static const DWORD kFreshMs = 1000;
 
     // Writes one job default of the printer and reads it back: a request of
     // the timeouts above on the calling thread, none when the printer holds

@@ -70,11 +70,18 @@ std::vector<SpoolerPrinter> SpoolerIppPrinters()
     const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
     DWORD needed = 0;
     DWORD count = 0;
-    EnumPrintersA(flags, NULL, 2, NULL, 0, &needed, &count);
-    if (needed == 0)
-        return printers;
-    std::vector<BYTE> buffer(needed);
-    if (!EnumPrintersA(flags, NULL, 2, &buffer[0], needed, &needed, &count))
+    std::vector<BYTE> buffer(sizeof(PRINTER_INFO_2A));
+    // A printer added between two calls needs a larger buffer: try again.
+    bool got = false;
+    for (int attempt = 0; attempt < 3 && !got; ++attempt) {
+        got = EnumPrintersA(flags, NULL, 2, &buffer[0], static_cast<DWORD>(buffer.size()), &needed, &count) != FALSE;
+        if (!got) {
+            if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size())
+                return printers;
+            buffer.resize(needed);
+        }
+    }
+    if (!got)
         return printers;
     const PRINTER_INFO_2A* info = reinterpret_cast<const PRINTER_INFO_2A*>(&buffer[0]);
     for (DWORD i = 0; i < count; ++i) {
