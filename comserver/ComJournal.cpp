@@ -13,6 +13,35 @@ namespace {
 HANDLE s_journal = INVALID_HANDLE_VALUE;
 bool s_journalTried = false;
 
+// The journal may be written from a server's own threads as well as from the
+// client's: one lock around opening, writing and closing it. Made when the
+// DLL's static objects are made (before DllMain runs), gone after DllMain's
+// detach.
+class JournalLock
+{
+public:
+    JournalLock() { InitializeCriticalSection(&m_section); }
+    ~JournalLock() { DeleteCriticalSection(&m_section); }
+    void Enter() { EnterCriticalSection(&m_section); }
+    void Leave() { LeaveCriticalSection(&m_section); }
+
+private:
+    CRITICAL_SECTION m_section;
+};
+
+JournalLock s_lock;
+
+class Locked
+{
+public:
+    Locked() { s_lock.Enter(); }
+    ~Locked() { s_lock.Leave(); }
+
+private:
+    Locked(const Locked&);
+    Locked& operator=(const Locked&);
+};
+
 // "DeviceSim: " before a debugger output line.
 std::string DebugPrefix()
 {
@@ -50,11 +79,13 @@ bool OpenJournal()
 
 bool JournalOn()
 {
+    Locked locked;
     return OpenJournal();
 }
 
 void JournalLine(const std::string& line)
 {
+    Locked locked;
     if (!OpenJournal())
         return;
     std::string text = line;
@@ -71,6 +102,7 @@ void ComReport(const std::string& line)
 
 void JournalClose()
 {
+    Locked locked;
     if (s_journal != INVALID_HANDLE_VALUE)
         CloseHandle(s_journal);
     s_journal = INVALID_HANDLE_VALUE;

@@ -5,7 +5,8 @@
 // journalVariable, e.g. DEVICESIM_JOURNAL) names a file, every line the server
 // journals is appended to it, written straight through (no buffering), so
 // another process can read it at any moment. Without the variable nothing is
-// written and nothing is composed.
+// written and nothing is composed. The journal takes a lock of its own: a
+// server's background threads may write lines too.
 #ifndef COMSERVER_COMJOURNAL_H
 #define COMSERVER_COMJOURNAL_H
 

@@ -87,6 +87,7 @@ ULONG ComObject::ReleaseObject()
     if (left == 0) {
         m_dead = true;
         --s_live;
+        LastReleased();
         KeepReleased(this);
     }
     return static_cast<ULONG>(left);
@@ -124,6 +125,10 @@ HRESULT ComObject::QueryObject(REFIID iid, void** ppv)
 bool ComObject::Refuses(const std::string&)
 {
     return false;
+}
+
+void ComObject::LastReleased()
+{
 }
 
 HRESULT ComObject::Reserved(const char* interfaceName, int position)

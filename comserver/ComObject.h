@@ -66,6 +66,10 @@ protected:
     virtual bool Refuses(const std::string& interfaceName);
     // Journals a call of a reserved position and returns E_NOTIMPL.
     HRESULT Reserved(const char* interfaceName, int position);
+    // Called once, when the last reference goes (the object is then kept
+    // among the released objects, not freed): the place to give back what
+    // the object holds of the server's shared state. Does nothing by default.
+    virtual void LastReleased();
 
 private:
     ComObject(const ComObject&);

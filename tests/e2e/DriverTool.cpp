@@ -6,6 +6,8 @@
 //   ServiceDriver accept             press the dialog's accept button
 //   ServiceDriver page <index>       wait for the sheet, show page <index>; print its rectangle
 //   ServiceDriver click <id>         click control <id> on the sheet's current page
+//   ServiceDriver select <name>      on the Devices page, select the row <name> with
+//                                    the keys a user presses (Home, then Down)
 //   ServiceDriver close              press the sheet's Close button
 //   ServiceDriver cancel             cancel the start-up dialog (the program ends)
 //
@@ -14,6 +16,7 @@
 // A rectangle is printed as "WxH+X+Y" (ImageMagick's crop geometry).
 // Exit code 0 on success, 1 when the window did not appear in time.
 #include <windows.h>
+#include <commctrl.h>
 #include <prsht.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -91,11 +94,12 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
     {
-        fprintf(stderr, "usage: ServiceDriver dialog|type TEXT|accept|page N|click ID|close|cancel\n");
+        fprintf(stderr, "usage: ServiceDriver dialog|type TEXT|accept|page N|click ID|select NAME|close|cancel\n");
         return 2;
     }
     const char* cmd = argv[1];
-    bool wantsSheet = strcmp(cmd, "page") == 0 || strcmp(cmd, "click") == 0 || strcmp(cmd, "close") == 0;
+    bool wantsSheet = strcmp(cmd, "page") == 0 || strcmp(cmd, "click") == 0 || strcmp(cmd, "close") == 0
+                      || strcmp(cmd, "select") == 0;
     HWND h = WaitFor(wantsSheet);
     if (!h)
     {
@@ -127,6 +131,24 @@ int main(int argc, char** argv)
         int id = atoi(argv[2]);
         HWND hCtrl = ::GetDlgItem(hPage, id);
         ::SendMessageA(hPage, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)hCtrl);
+    }
+    else if (strcmp(cmd, "select") == 0 && argc > 2)
+    {
+        ::SendMessageA(h, PSM_SETCURSEL, 0, 0);
+        HWND hPage = (HWND)::SendMessageA(h, PSM_GETCURRENTPAGEHWND, 0, 0);
+        HWND hList = ::GetDlgItem(hPage, IDC_DEVICE_LIST);
+        const int rows = (int)::SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0);
+        int row = 0;
+        while (row < rows && ListItemText(hList, row, 0) != argv[2])
+            ++row;
+        if (row == rows)
+        {
+            fprintf(stderr, "ServiceDriver: no device %s\n", argv[2]);
+            return 1;
+        }
+        ::SendMessageA(hList, WM_KEYDOWN, VK_HOME, 0);
+        for (int i = 0; i < row; ++i)
+            ::SendMessageA(hList, WM_KEYDOWN, VK_DOWN, 0);
     }
     else if (strcmp(cmd, "close") == 0 || strcmp(cmd, "cancel") == 0)
     {
