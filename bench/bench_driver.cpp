@@ -3,7 +3,8 @@
 //
 //   bench_driver [--quick] [--startup-runs N] [--list-processes N]
 //                [--list-repetitions N] [--switches N] [--counts a,b,c]
-//                [--activation-fleet N] [--only startup|list|activation]
+//                [--activation-fleet N] [--printer-runs N]
+//                [--only startup|list|activation|printers]
 //
 // Each figure is set against a baseline measured in the same run:
 //   start-up     ServiceApp.exe against baseline_sheet.exe, both from process
@@ -19,7 +20,12 @@
 //                the same round trips to the baseline sheet's empty pages;
 //   memory       the application's peak working set with the fleet of the
 //                activation run, against the bare list-view program holding
-//                the same rows.
+//                the same rows;
+//   printers     (when CUPS_SERVER names a CUPS server: bench/run starts one
+//                with 15 queues) bench_printers.exe: the Devices page on the
+//                IPP device service with those queues and 5 printers that
+//                never answer, from the service's making to the rows shown,
+//                against the same page on the simulator with as many devices.
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
@@ -48,7 +54,8 @@ struct Options
     int switches = 100;
     long activationFleet = 10000;
     std::vector<long> counts = {1000, 10000, 50000};
-    std::string only;   // "startup", "list" or "activation": that part alone
+    int printerRuns = 10;
+    std::string only;   // "startup", "list", "activation" or "printers": that part alone
 };
 
 typedef std::map<std::string, std::vector<double>> Samples;
@@ -518,15 +525,33 @@ std::vector<double> Get(const Samples& samples, const char* prefix, long count)
     return found == samples.end() ? std::vector<double>() : found->second;
 }
 
+// --- Printers over IPP -------------------------------------------------------
+
+void MeasurePrinters(const Options& options, Samples& samples, int& failures)
+{
+    const std::string results = TempFile("bench_printers_results.txt");
+    ::DeleteFileA(results.c_str());
+    const std::string cmd = Format("\"%sbench_printers.exe\" %d \"%s\"", ProgramDir().c_str(),
+                                   options.printerRuns, results.c_str());
+    const int code = RunAndWait(cmd, 900000);
+    if (code != 0)
+    {
+        ++failures;
+        Progress("  bench_printers: exit code %d", code);
+    }
+    ReadResults(results, samples);
+}
+
 struct Parts
 {
     bool startup = false;
     bool list = false;
     bool activation = false;
+    bool printers = false;
 };
 
 void Report(const Options& options, const Parts& parts, const StartupResult& startup, const Samples& list,
-            const ActivationResult& act, int failures)
+            const ActivationResult& act, const Samples& printers, int failures)
 {
     printf("## Summary\n\n");
     printf("| Benchmark | Measured (median) | Baseline (median) | Ratio | Target | Result |\n");
@@ -612,6 +637,32 @@ void Report(const Options& options, const Parts& parts, const StartupResult& sta
         else
         {
             printf("| Page activation and peak working set | failed | - | - | - | not measured |\n");
+        }
+    }
+
+    const auto find = [&printers](const char* key) {
+        Samples::const_iterator found = printers.find(key);
+        return found != printers.end() ? found->second : std::vector<double>();
+    };
+    const std::vector<double> cold = find("printers.cold"), warm = find("printers.warm"),
+                              sim = find("sim.cold"), release = find("printers.release"),
+                              rows = find("printers.rows"), silent = find("printers.unreachable");
+    if (parts.printers)
+    {
+        if (!cold.empty() && !sim.empty())
+        {
+            printf("| Devices page on %.0f printers over IPP, %.0f never answering: service made to rows shown "
+                   "(against the simulator with as many devices) | %s | %s | %.1fx | under 1 s | %s |\n",
+                   Median(rows), Median(silent), Ms(Median(cold)).c_str(), Ms(Median(sim)).c_str(),
+                   Median(cold) / Median(sim), Median(cold) < 1000.0 ? "met" : "**missed**");
+            printf("| The same page 1.5 s after the service was made (the start-up gate's time) | %s | - | - | - "
+                   "| - |\n",
+                   Ms(Median(warm)).c_str());
+        }
+        else
+        {
+            printf("| Devices page on printers over IPP | %s | - | - | under 1 s | not measured |\n",
+                   getenv("CUPS_SERVER") ? "failed" : "no CUPS server (CUPS_SERVER unset)");
         }
     }
 
@@ -707,6 +758,28 @@ void Report(const Options& options, const Parts& parts, const StartupResult& sta
                Thousands(options.activationFleet).c_str(), Mb(act.peakAtSheet).c_str(), Mb(act.peakAfter).c_str(),
                Mb(Median(Get(list, "list.peakws", options.activationFleet))).c_str());
     }
+    if (parts.printers && !cold.empty())
+    {
+        printf("### Printers over IPP\n\n");
+        printf("In process: `bench_printers` builds a sheet with the real Devices page on the IPP device service "
+               "(`DeviceIpp.dll`, `LoadLibrary` + `DllGetClassObject`): the CUPS server that `CUPS_SERVER` names "
+               "(bench/run starts the tests' private server with 15 queues) and 5 configured printers at loopback "
+               "sockets that accept and never answer (timeout 3 s). Cold: from `CreateInstance` (the cache is "
+               "empty, so the first `GetDevices` waits for the first answers, at most 0.5 s after the making) to "
+               "the rows shown; warm: the service made 1.5 s before the page, as the application makes it before "
+               "its start-up gate. The baseline is the same page with the simulator serving as many devices, "
+               "from its making. %d runs.\n\n",
+               options.printerRuns);
+        printf("| Figure | Median | Spread |\n|---|---|---|\n");
+        printf("| Cold: service made to rows shown | %s | %s |\n", Ms(Median(cold)).c_str(), Spread(cold).c_str());
+        printf("| Warm: page made to rows shown | %s | %s |\n", Ms(Median(warm)).c_str(), Spread(warm).c_str());
+        printf("| Simulator: service made to rows shown | %s | %s |\n", Ms(Median(sim)).c_str(),
+               Spread(sim).c_str());
+        printf("| Releasing the service with the 5 silent requests in flight | %s | %s |\n",
+               Ms(Median(release)).c_str(), Spread(release).c_str());
+        printf("\nRows shown: %.0f, of which \"Not reachable\": %.0f (median of the runs).\n\n", Median(rows),
+               Median(silent));
+    }
     if (failures)
         printf("**%d run(s) failed; see the script's output.**\n\n", failures);
 }
@@ -740,6 +813,8 @@ bool ParseOptions(int argc, char** argv, Options& options)
             options.switches = atoi(value);
         else if (strcmp(arg, "--only") == 0)
             options.only = value;
+        else if (strcmp(arg, "--printer-runs") == 0)
+            options.printerRuns = atoi(value);
         else if (strcmp(arg, "--activation-fleet") == 0)
             options.activationFleet = atol(value);
         else if (strcmp(arg, "--counts") == 0)
@@ -758,7 +833,7 @@ bool ParseOptions(int argc, char** argv, Options& options)
             return false;
     }
     return options.startupRuns > 0 && options.listProcesses > 0 && options.listRepetitions > 0 &&
-           options.switches > 0 && !options.counts.empty();
+           options.switches > 0 && options.printerRuns > 0 && !options.counts.empty();
 }
 
 } // namespace
@@ -770,7 +845,7 @@ int main(int argc, char** argv)
     {
         fprintf(stderr, "usage: bench_driver [--quick] [--startup-runs N] [--list-processes N] "
                         "[--list-repetitions N] [--switches N] [--counts a,b,c] [--activation-fleet N] "
-                        "[--only startup|list|activation]\n");
+                        "[--printer-runs N] [--only startup|list|activation|printers]\n");
         return 2;
     }
     // The application finds the device service through the registry.
@@ -821,10 +896,18 @@ int main(int argc, char** argv)
             ++failures;
     }
 
+    Samples printers;
+    if ((all && getenv("CUPS_SERVER") != NULL) || options.only == "printers")
+    {
+        Progress("printers over IPP: %d runs", options.printerRuns);
+        MeasurePrinters(options, printers, failures);
+    }
+
     Parts parts;
     parts.startup = all || options.only == "startup";
     parts.list = all || options.only == "list";
     parts.activation = all || options.only == "activation";
-    Report(options, parts, startup, list, activation, failures);
+    parts.printers = all || options.only == "printers";
+    Report(options, parts, startup, list, activation, printers, failures);
     return failures ? 1 : 0;
 }

@@ -287,13 +287,15 @@ FunctionEnd
 ; Uninstalling
 
 Section "Uninstall"
-  ; The simulator's DllUnregisterServer removes its class key.
+  ; The simulator's DllUnregisterServer removes its class key (unless another
+  ; device service has registered the class since).
   UnRegDLL "$INSTDIR\DeviceSim.dll"
 
   Delete "$INSTDIR\ServiceApp.exe"
   Delete "$INSTDIR\prodinfo.ini"
   Delete "$INSTDIR\DeviceSim.dll"
-  ; What the simulator writes beside itself while the program runs.
+  ; What earlier versions of the simulator wrote beside themselves. The state
+  ; now lives in each user's own application data and stays theirs.
   Delete "$INSTDIR\DeviceSim.state"
   Delete "$INSTDIR\DeviceSim.state.tmp"
   Delete "$INSTDIR\lang\de\ServiceRes.dll"

@@ -44,7 +44,7 @@
 #include "simulator/SimConfig.h"
 
 #include "simulator/SimFaults.h"
-#include "simulator/SimJournal.h"
+#include "comserver/ComJournal.h"
 #include "simulator/SimResults.h"
 
 #include <errno.h>
@@ -219,13 +219,13 @@ std::vector<SimDevice> ConfigReader::Read(const std::string& text)
     const long size = static_cast<long>(m_fleet.size());
     for (size_t i = 0; i < m_fleet.size(); ++i) {
         if (m_fleet[i].id >= 1 && m_fleet[i].id <= size) {
-            Skip(m_fleet[i].line, SimFormat("device id %ld lies in the position range 1..%ld",
+            Skip(m_fleet[i].line, ComFormat("device id %ld lies in the position range 1..%ld",
                                             m_fleet[i].id, size), "");
             continue;
         }
         kept.push_back(m_fleet[i]);
     }
-    JournalLine(SimFormat("config: %s: %d lines, %ld skipped, %lu devices, %ld faults",
+    JournalLine(ComFormat("config: %s: %d lines, %ld skipped, %lu devices, %ld faults",
                           m_source.c_str(), number, m_skipped,
                           static_cast<unsigned long>(kept.size()), m_faults));
     return kept;
@@ -265,11 +265,11 @@ void ConfigReader::ReadLine(const std::string& line, int number)
 void ConfigReader::Skip(int number, const std::string& problem, const std::string& line)
 {
     ++m_skipped;
-    std::string report = SimFormat("config: %s: line %d: %s; skipped", m_source.c_str(), number,
+    std::string report = ComFormat("config: %s: line %d: %s; skipped", m_source.c_str(), number,
                                    problem.c_str());
     if (!line.empty())
         report += ": " + JournalText(line);
-    SimReport(report);
+    ComReport(report);
 }
 
 bool ConfigReader::AddDevices(const std::vector<SimDevice>& more, std::string& problem)
@@ -277,7 +277,7 @@ bool ConfigReader::AddDevices(const std::vector<SimDevice>& more, std::string& p
     std::set<long> adding;
     for (size_t i = 0; i < more.size(); ++i) {
         if (m_ids.count(more[i].id) != 0 || !adding.insert(more[i].id).second) {
-            problem = SimFormat("device id %ld is already in the fleet", more[i].id);
+            problem = ComFormat("device id %ld is already in the fleet", more[i].id);
             return false;
         }
     }
@@ -297,7 +297,7 @@ bool ConfigReader::FleetLine(const std::vector<Word>& words, int number, std::st
         long count = 0;
         if (words[2].hasKey || !ParseNumber(words[2].value, count) || count < 1
             || count > kMaxGenerated) {
-            problem = SimFormat("the generated count must be 1 to %ld", kMaxGenerated);
+            problem = ComFormat("the generated count must be 1 to %ld", kMaxGenerated);
             return false;
         }
         AddGeneratedFleet(more, count);
@@ -500,10 +500,10 @@ std::vector<SimDevice> ReadConfiguration(const std::string& text, const std::str
 
 std::string ConfigurationPath()
 {
-    const std::string path = SimEnvironment("DEVICESIM_CONFIG");
+    const std::string path = ComEnvironment("DEVICESIM_CONFIG");
     if (!path.empty())
         return path;
-    const std::string beside = SimModuleDirectory() + "DeviceSim.ini";
+    const std::string beside = ComModuleDirectory() + "DeviceSim.ini";
     if (GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
         return beside;
     return std::string();

@@ -2,7 +2,7 @@
 // device of it).
 #include "simulator/SimObjects.h"
 
-#include "simulator/SimJournal.h"
+#include "comserver/ComJournal.h"
 #include "simulator/SimModel.h"
 #include "simulator/SimResults.h"
 

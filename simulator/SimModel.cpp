@@ -4,7 +4,7 @@
 
 #include "simulator/SimConfig.h"
 #include "simulator/SimFaults.h"
-#include "simulator/SimJournal.h"
+#include "comserver/ComJournal.h"
 #include "simulator/SimState.h"
 
 namespace {
@@ -48,7 +48,7 @@ SimDevice MakeDevice(long id, long type, const std::string& name)
     d.name = name;
     d.columnText1 = "Local port";
     d.columnText2 = "Ready";
-    d.detailText1 = SimFormat("SN %08ld", id);
+    d.detailText1 = ComFormat("SN %08ld", id);
     d.detailText2 = "Firmware 1.00";
     d.detailText3 = "Not recorded";
     d.detailNumber = 0;
@@ -164,10 +164,10 @@ void AddGeneratedFleet(std::vector<SimDevice>& fleet, long count)
 {
     fleet.reserve(fleet.size() + static_cast<size_t>(count));
     for (long i = 0; i < count; ++i) {
-        SimDevice d = MakeDevice(1000001 + i, i % 6, SimFormat("Generated MFP %05ld", i + 1));
-        d.columnText1 = SimFormat("10.0.%ld.%ld", (i / 250) % 256, i % 250 + 1);
+        SimDevice d = MakeDevice(1000001 + i, i % 6, ComFormat("Generated MFP %05ld", i + 1));
+        d.columnText1 = ComFormat("10.0.%ld.%ld", (i / 250) % 256, i % 250 + 1);
         d.detailNumber = (i * 7919) % 1000000;
-        d.settingsName = SimFormat("GEN%05ld@NET", i + 1);
+        d.settingsName = ComFormat("GEN%05ld@NET", i + 1);
         fleet.push_back(d);
     }
 }
@@ -208,17 +208,17 @@ void SimModel::Load()
         if (ReadWholeFile(configSource, text, problem)) {
             devices = ReadConfiguration(text, configSource);
         } else {
-            SimReport("config: " + configSource + ": " + problem + "; using the built-in fleet");
+            ComReport("config: " + configSource + ": " + problem + "; using the built-in fleet");
             AddBuiltinFleet(devices);
         }
     }
     for (size_t i = 0; i < devices.size(); ++i)
         idIndex[devices[i].id] = static_cast<int>(i);
-    statePath = StatePath();
+    state = SimStateFile();
     LoadStateFile(*this);
-    JournalLine(SimFormat("session: config=%s state=%s devices=%lu faults=%ld",
+    JournalLine(ComFormat("session: config=%s state=%s devices=%lu faults=%ld",
                           configSource.empty() ? "built-in" : configSource.c_str(),
-                          statePath.c_str(), static_cast<unsigned long>(devices.size()),
+                          state.Path().c_str(), static_cast<unsigned long>(devices.size()),
                           FaultCount()));
 }
 

@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "comserver/ComStateFile.h"
+
 // The sixteen driver settings, in the order the state file and journal use.
 enum SimSetting
 {
@@ -101,7 +103,7 @@ public:
     int current;            // index of the current device, -1 for none
     long identity;          // 0 until a device is made current; +1 at each change
     std::string configSource;
-    std::string statePath;
+    ComStateFile state;     // where clients' changes are kept
 
     int FindById(long id) const;
     // Item's lookup: a device id first, else a 1-based position; -1 when neither.

@@ -17,7 +17,7 @@
 #include "service/DeviceService.h"
 #include "simulator/SimObject.h"
 
-class CSimDeviceService : public SimObject, public SimDispatch<IDeviceService>
+class CSimDeviceService : public SimObject, public ComDispatch<IDeviceService>
 {
 public:
     CSimDeviceService();
@@ -55,7 +55,7 @@ public:
 
 protected:
     void* Find(REFIID iid);
-    SimObject& Object() { return *this; }
+    ComObject& Object() { return *this; }
 
 private:
     // GetProcedureA/B/C and GetOptionProcedure: one body.
@@ -64,7 +64,7 @@ private:
     HRESULT HandCurrentText(const char* operation, int field, BSTR* pText);
 };
 
-class CSimDevices : public SimObject, public SimDispatch<IServiceDevices>
+class CSimDevices : public SimObject, public ComDispatch<IServiceDevices>
 {
 public:
     CSimDevices();
@@ -75,10 +75,10 @@ public:
 
 protected:
     void* Find(REFIID iid);
-    SimObject& Object() { return *this; }
+    ComObject& Object() { return *this; }
 };
 
-class CSimDevice : public SimObject, public SimDispatch<IServiceDevice>
+class CSimDevice : public SimObject, public ComDispatch<IServiceDevice>
 {
 public:
     explicit CSimDevice(int device);
@@ -97,14 +97,14 @@ public:
 
 protected:
     void* Find(REFIID iid);
-    SimObject& Object() { return *this; }
+    ComObject& Object() { return *this; }
 
 private:
     HRESULT HandText(const char* operation, const std::string& text, BSTR* pText);
     HRESULT HandValue(const char* operation, long value, long* pValue);
 };
 
-class CSimMemory : public SimObject, public SimDispatch<IServiceMemory>
+class CSimMemory : public SimObject, public ComDispatch<IServiceMemory>
 {
 public:
     explicit CSimMemory(int device);
@@ -121,14 +121,14 @@ public:
 
 protected:
     void* Find(REFIID iid);
-    SimObject& Object() { return *this; }
+    ComObject& Object() { return *this; }
 
 private:
     // The failure for a location that cannot be read or written, S_OK otherwise.
     HRESULT CheckLocation(long location) const;
 };
 
-class CSimDriverSettings : public SimObject, public SimDispatch<IServiceDriverSettings>
+class CSimDriverSettings : public SimObject, public ComDispatch<IServiceDriverSettings>
 {
 public:
     explicit CSimDriverSettings(int device);
@@ -193,7 +193,7 @@ public:
 
 protected:
     void* Find(REFIID iid);
-    SimObject& Object() { return *this; }
+    ComObject& Object() { return *this; }
 
 private:
     // One body each for the getters, setters and default getters.
@@ -203,8 +203,8 @@ private:
 };
 
 class CSimReport : public SimObject,
-                   public SimDispatch<IServiceReport>,
-                   public SimDispatch<IServiceReportOption>
+                   public ComDispatch<IServiceReport>,
+                   public ComDispatch<IServiceReportOption>
 {
 public:
     CSimReport(long number, int device);
@@ -220,7 +220,7 @@ public:
 
 protected:
     void* Find(REFIID iid);
-    SimObject& Object() { return *this; }
+    ComObject& Object() { return *this; }
 
 private:
     bool Offers(bool alternate) const;
@@ -230,7 +230,7 @@ private:
     long m_number;
 };
 
-class CSimAction : public SimObject, public SimDispatch<IServiceAction>
+class CSimAction : public SimObject, public ComDispatch<IServiceAction>
 {
 public:
     CSimAction(long kind, int device);
@@ -239,13 +239,13 @@ public:
 
 protected:
     void* Find(REFIID iid);
-    SimObject& Object() { return *this; }
+    ComObject& Object() { return *this; }
 
 private:
     long m_kind;
 };
 
-class CSimTasks : public SimObject, public SimDispatch<IServiceTasks>
+class CSimTasks : public SimObject, public ComDispatch<IServiceTasks>
 {
 public:
     explicit CSimTasks(int device);
@@ -256,15 +256,15 @@ public:
 
 protected:
     void* Find(REFIID iid);
-    SimObject& Object() { return *this; }
+    ComObject& Object() { return *this; }
 
 private:
     HRESULT StartTask(const char* operation, long counter);
 };
 
 class CSimProcedure : public SimObject,
-                      public SimDispatch<IServiceProcedure>,
-                      public SimDispatch<IServiceProcedureOptions>
+                      public ComDispatch<IServiceProcedure>,
+                      public ComDispatch<IServiceProcedureOptions>
 {
 public:
     // family 'A', 'B', 'C', or 'O' for the option procedure.
@@ -275,7 +275,7 @@ public:
 
 protected:
     void* Find(REFIID iid);
-    SimObject& Object() { return *this; }
+    ComObject& Object() { return *this; }
 
 private:
     char m_family;
@@ -283,7 +283,7 @@ private:
     long m_flags;
 };
 
-class CSimCommand : public SimObject, public SimDispatch<IServiceCommand>
+class CSimCommand : public SimObject, public ComDispatch<IServiceCommand>
 {
 public:
     CSimCommand(long number, int device);
@@ -292,7 +292,7 @@ public:
 
 protected:
     void* Find(REFIID iid);
-    SimObject& Object() { return *this; }
+    ComObject& Object() { return *this; }
 
 private:
     long m_number;

@@ -1,7 +1,7 @@
 // SimService.cpp - CSimDeviceService: the main interface of the simulator.
 #include "simulator/SimObjects.h"
 
-#include "simulator/SimJournal.h"
+#include "comserver/ComJournal.h"
 #include "simulator/SimModel.h"
 #include "simulator/SimResults.h"
 
@@ -81,7 +81,7 @@ HRESULT CSimDeviceService::SetCurrentDevice(long deviceId)
     if (index < 0)
         return call.Done(SIM_E_UNKNOWNDEVICE);
     model.MakeCurrent(index);
-    call.Out(SimFormat("identity=%ld", model.identity));
+    call.Out(ComFormat("identity=%ld", model.identity));
     return call.Done(S_OK);
 }
 

@@ -2,7 +2,7 @@
 // CSimDriverSettings (settings set 2: the sixteen driver settings).
 #include "simulator/SimObjects.h"
 
-#include "simulator/SimJournal.h"
+#include "comserver/ComJournal.h"
 #include "simulator/SimModel.h"
 #include "simulator/SimResults.h"
 
@@ -95,7 +95,7 @@ HRESULT CSimMemory::WriteValue(long location, VARIANT value)
     if (converted.lVal < 0 || converted.lVal > kMaxValue)
         return call.Done(DISP_E_OVERFLOW);
     SimModel::Get().WriteValue(m_device, location, converted.lVal);
-    call.Out(SimFormat("stored=%ld", static_cast<long>(converted.lVal)));
+    call.Out(ComFormat("stored=%ld", static_cast<long>(converted.lVal)));
     return call.Done(S_OK);
 }
 

@@ -1,24 +1,22 @@
-// SimState.h - the state file: memory values and driver settings that
-// clients changed, kept across runs (format described in SimState.cpp).
+// SimState.h - the simulator's state file: memory values and driver settings
+// that clients changed, kept across runs (records described in SimState.cpp;
+// the file itself is a ComStateFile, comserver/ComStateFile.h).
 #ifndef SIMULATOR_SIMSTATE_H
 #define SIMULATOR_SIMSTATE_H
 
-#include <string>
-
+#include "comserver/ComStateFile.h"
 #include "simulator/SimModel.h"
 
-// DEVICESIM_STATE, else DeviceSim.state beside the DLL.
-std::string StatePath();
+// The state file: DEVICESIM_STATE, else
+// <local application data>\Device Service\DeviceSim\DeviceSim.state.
+ComStateFile SimStateFile();
 
 // Puts the state file's values back into the model. A missing file is no
 // error; a corrupt or truncated one is reported and ignored as a whole.
 void LoadStateFile(SimModel& model);
 
-// Writes the whole state to <path>.tmp and moves it over <path>. Returns false
-// (and reports) when it cannot; the old file then stays as it was.
+// Writes the whole state (whole or not at all). Returns false (and reports)
+// when it cannot; the old file then stays as it was.
 bool SaveStateFile(const SimModel& model);
-
-// Reads a whole file (up to 64 MiB) into text; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& text, std::string& problem);
 
 #endif // SIMULATOR_SIMSTATE_H

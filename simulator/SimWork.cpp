@@ -3,7 +3,7 @@
 // location of its device (SimModel.h lists them) and is journaled.
 #include "simulator/SimObjects.h"
 
-#include "simulator/SimJournal.h"
+#include "comserver/ComJournal.h"
 #include "simulator/SimModel.h"
 #include "simulator/SimResults.h"
 
@@ -60,12 +60,12 @@ HRESULT CSimReport::Run(bool alternate, long value)
         return call.Done(call.Injected());
     if (m_device < 0)
         return call.Done(SIM_E_NODEVICE);
-    call.Out(SimFormat("report=%ld", m_number));
+    call.Out(ComFormat("report=%ld", m_number));
     if (!Offers(alternate))
         return call.Done(SIM_E_NOTAVAILABLE);
     const long counter = SimModel::Get().Bump(m_device, alternate ? kCounterExecuteAlternate
                                                                   : kCounterExecute);
-    call.Out(SimFormat("counter=%ld", counter));
+    call.Out(ComFormat("counter=%ld", counter));
     return call.Done(S_OK);
 }
 
@@ -83,7 +83,7 @@ HRESULT CSimReport::SetReportOption(long enabled)
     if (m_device < 0)
         return call.Done(SIM_E_NODEVICE);
     SimModel::Get().devices[m_device].reportOption = enabled != 0;
-    call.Out(SimFormat("report=%ld", m_number));
+    call.Out(ComFormat("report=%ld", m_number));
     return call.Done(S_OK);
 }
 
@@ -113,7 +113,7 @@ HRESULT CSimAction::Run()
         return call.Done(SIM_E_NODEVICE);
     const long counter = SimModel::Get().Bump(m_device, m_kind == 1 ? kCounterAction1
                                                                     : kCounterAction2);
-    call.Out(SimFormat("kind=%ld counter=%ld", m_kind, counter));
+    call.Out(ComFormat("kind=%ld counter=%ld", m_kind, counter));
     return call.Done(S_OK);
 }
 
@@ -142,7 +142,7 @@ HRESULT CSimTasks::StartTask(const char* operation, long counterLocation)
     if (m_device < 0)
         return call.Done(SIM_E_NODEVICE);
     const long counter = SimModel::Get().Bump(m_device, counterLocation);
-    call.Out(SimFormat("counter=%ld", counter));
+    call.Out(ComFormat("counter=%ld", counter));
     return call.Done(S_OK);
 }
 
@@ -188,9 +188,9 @@ HRESULT CSimProcedure::Start(long value, long* pResult)
         return call.Done(E_POINTER);
     if (m_device < 0)
         return call.Done(SIM_E_NODEVICE);
-    call.Out(SimFormat("procedure=%c%ld", m_family, m_number));
+    call.Out(ComFormat("procedure=%c%ld", m_family, m_number));
     if (m_family == 'O')
-        call.Out(SimFormat("flags=%ld", m_flags));
+        call.Out(ComFormat("flags=%ld", m_flags));
     // The result is the device's procedure run count.
     return call.HandNumber(pResult, SimModel::Get().Bump(m_device, kCounterProcedure), "result");
 }
@@ -233,6 +233,6 @@ HRESULT CSimCommand::Perform(long value)
     if (m_device < 0)
         return call.Done(SIM_E_NODEVICE);
     const long counter = SimModel::Get().Bump(m_device, kCounterCommand);
-    call.Out(SimFormat("command=%ld counter=%ld", m_number, counter));
+    call.Out(ComFormat("command=%ld counter=%ld", m_number, counter));
     return call.Done(S_OK);
 }

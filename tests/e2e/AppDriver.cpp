@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <string.h>
+
 #include "lang/ServiceRes.h"
 
 namespace e2e
@@ -208,8 +210,45 @@ LRESULT SendTo(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 
 bool RegisterSimulator(bool bRegister)
 {
-    std::string cmd = std::string("regsvr32 /s ") + (bRegister ? "" : "/u ") + "\"" + BinDir() + "DeviceSim.dll\"";
+    return RegisterService("DeviceSim.dll", bRegister);
+}
+
+bool RegisterService(const char* pszDll, bool bRegister)
+{
+    std::string cmd = std::string("regsvr32 /s ") + (bRegister ? "" : "/u ") + "\"" + BinDir() + pszDll + "\"";
     return RunAndWait(cmd) == 0;
+}
+
+std::string ListItemText(HWND hList, int nRow, int nColumn)
+{
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hList, &pid);
+    HANDLE hProcess = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (hProcess == NULL)
+        return std::string();
+    const SIZE_T kTextSize = 1024;
+    BYTE* remote = (BYTE*)::VirtualAllocEx(hProcess, NULL, sizeof(LVITEMA) + kTextSize, MEM_COMMIT, PAGE_READWRITE);
+    std::string text;
+    if (remote != NULL)
+    {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = nRow;
+        item.iSubItem = nColumn;
+        item.pszText = (LPSTR)(remote + sizeof(LVITEMA));
+        item.cchTextMax = (int)kTextSize;
+        SIZE_T done = 0;
+        if (::WriteProcessMemory(hProcess, remote, &item, sizeof(item), &done))
+        {
+            LRESULT length = SendTo(hList, LVM_GETITEMTEXTA, (WPARAM)nRow, (LPARAM)remote);
+            char buffer[1024] = "";
+            if (length > 0 && ::ReadProcessMemory(hProcess, remote + sizeof(LVITEMA), buffer, sizeof(buffer), &done))
+                text.assign(buffer, strnlen(buffer, sizeof(buffer)));
+        }
+        ::VirtualFreeEx(hProcess, remote, 0, MEM_RELEASE);
+    }
+    ::CloseHandle(hProcess);
+    return text;
 }
 
 HWND StartToSheet(AppProcess& app, const std::vector<std::string>& extraEnv, const char* pszModel, DWORD timeoutMs)

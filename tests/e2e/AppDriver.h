@@ -83,6 +83,12 @@ LRESULT SendTo(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
 // (Un)registers build/bin/DeviceSim.dll in the test prefix; TRUE on success.
 bool RegisterSimulator(bool bRegister = true);
+// (Un)registers another device service of build/bin ("DeviceIpp.dll").
+bool RegisterService(const char* pszDll, bool bRegister = true);
+
+// The text of a list-view cell of another process (the text is copied
+// through memory allocated in that process).
+std::string ListItemText(HWND hList, int nRow, int nColumn);
 
 // Starts the program and passes the start-up gate with pszModel; returns the
 // sheet, or NULL (with a test failure recorded) when a step did not happen.

@@ -6,11 +6,17 @@
 //   ServiceDriver accept             press the dialog's accept button
 //   ServiceDriver page <index>       wait for the sheet, show page <index>; print its rectangle
 //   ServiceDriver click <id>         click control <id> on the sheet's current page
+//   ServiceDriver select <name>      on the Devices page, select the row <name> with
+//                                    the keys a user presses (Home, then Down)
 //   ServiceDriver close              press the sheet's Close button
+//   ServiceDriver cancel             cancel the start-up dialog (the program ends)
 //
+// Every command but "cancel" and "close" returns once the program's window
+// thread has handled what the command sent and repainted the window.
 // A rectangle is printed as "WxH+X+Y" (ImageMagick's crop geometry).
 // Exit code 0 on success, 1 when the window did not appear in time.
 #include <windows.h>
+#include <commctrl.h>
 #include <prsht.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -30,19 +36,22 @@ struct FindData
     HWND found;
 };
 
+// The windows are told apart by their controls, not by their captions, so
+// the tool works whatever language the resource module speaks: the start-up
+// dialog has the model name field and the accept button, the sheet a tab
+// control.
 BOOL CALLBACK FindTarget(HWND h, LPARAM lParam)
 {
     FindData* data = (FindData*)lParam;
     if (ClassName(h) != "#32770" || !::IsWindowVisible(h))
         return TRUE;
-    std::string text = WindowText(h);
     if (data->sheet)
     {
-        std::string tail = " - " + ResourceText(IDS_APP_TITLE);
-        if (text.size() > tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0)
+        HWND hTab = ::FindWindowExA(h, NULL, "SysTabControl32", NULL);
+        if (hTab && ::GetDlgItem(h, IDCANCEL))
             data->found = h;
     }
-    else if (text == ResourceText(IDS_STARTUP_CAPTION))
+    else if (::GetDlgItem(h, IDC_MODEL_NAME) && ::GetDlgItem(h, IDC_ACCEPT))
     {
         data->found = h;
     }
@@ -51,7 +60,7 @@ BOOL CALLBACK FindTarget(HWND h, LPARAM lParam)
 
 HWND WaitFor(bool sheet)
 {
-    for (int i = 0; i < 300; ++i)
+    for (int i = 0; i < 1200; ++i) // up to a minute: a first start in a new prefix is slow
     {
         FindData data = {sheet, NULL};
         ::EnumWindows(FindTarget, (LPARAM)&data);
@@ -60,6 +69,16 @@ HWND WaitFor(bool sheet)
         ::Sleep(50);
     }
     return NULL;
+}
+
+// Returns once the window's thread has handled everything sent so far and
+// the window and its children have painted what is pending.
+void Settle(HWND h)
+{
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    ::RedrawWindow(h, NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ::SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
 }
 
 void PrintRect(HWND h)
@@ -75,11 +94,12 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
     {
-        fprintf(stderr, "usage: ServiceDriver dialog|type TEXT|accept|page N|click ID|close\n");
+        fprintf(stderr, "usage: ServiceDriver dialog|type TEXT|accept|page N|click ID|select NAME|close|cancel\n");
         return 2;
     }
     const char* cmd = argv[1];
-    bool wantsSheet = strcmp(cmd, "page") == 0 || strcmp(cmd, "click") == 0 || strcmp(cmd, "close") == 0;
+    bool wantsSheet = strcmp(cmd, "page") == 0 || strcmp(cmd, "click") == 0 || strcmp(cmd, "close") == 0
+                      || strcmp(cmd, "select") == 0;
     HWND h = WaitFor(wantsSheet);
     if (!h)
     {
@@ -103,7 +123,6 @@ int main(int argc, char** argv)
     else if (strcmp(cmd, "page") == 0 && argc > 2)
     {
         ::SendMessageA(h, PSM_SETCURSEL, (WPARAM)atoi(argv[2]), 0);
-        ::Sleep(300);
         PrintRect(h);
     }
     else if (strcmp(cmd, "click") == 0 && argc > 2)
@@ -113,14 +132,34 @@ int main(int argc, char** argv)
         HWND hCtrl = ::GetDlgItem(hPage, id);
         ::SendMessageA(hPage, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)hCtrl);
     }
-    else if (strcmp(cmd, "close") == 0)
+    else if (strcmp(cmd, "select") == 0 && argc > 2)
+    {
+        ::SendMessageA(h, PSM_SETCURSEL, 0, 0);
+        HWND hPage = (HWND)::SendMessageA(h, PSM_GETCURRENTPAGEHWND, 0, 0);
+        HWND hList = ::GetDlgItem(hPage, IDC_DEVICE_LIST);
+        const int rows = (int)::SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0);
+        int row = 0;
+        while (row < rows && ListItemText(hList, row, 0) != argv[2])
+            ++row;
+        if (row == rows)
+        {
+            fprintf(stderr, "ServiceDriver: no device %s\n", argv[2]);
+            return 1;
+        }
+        ::SendMessageA(hList, WM_KEYDOWN, VK_HOME, 0);
+        for (int i = 0; i < row; ++i)
+            ::SendMessageA(hList, WM_KEYDOWN, VK_DOWN, 0);
+    }
+    else if (strcmp(cmd, "close") == 0 || strcmp(cmd, "cancel") == 0)
     {
         ::PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
+        return 0;
     }
     else
     {
         fprintf(stderr, "ServiceDriver: unknown command %s\n", cmd);
         return 2;
     }
+    Settle(h);
     return 0;
 }

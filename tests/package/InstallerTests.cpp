@@ -206,8 +206,8 @@ protected:
             ASSERT_TRUE(app.WaitExit(kTimeout)) << "still running after Cancel";
         }
 
-        // What the simulator writes beside itself once a device is changed
-        // goes with the rest.
+        // A state file that an earlier simulator wrote beside itself goes
+        // with the rest.
         ASSERT_TRUE(WriteBytes(dir + "\\DeviceSim.state", "DeviceSim state 1\r\n"));
 
         // A silent uninstall. The uninstaller hands over to a copy of itself

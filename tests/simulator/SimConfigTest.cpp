@@ -184,8 +184,9 @@ TEST_F(SimConfig, HugeLines)
     EXPECT_TRUE(JournalHas("...(2097152 chars)")) << "the report shows the line shortened";
 }
 
-TEST_F(SimConfig, WithoutVariablesTheFilesBesideTheDllAreUsed)
+TEST_F(SimConfig, WithoutVariablesTheConfigurationBesideTheDllIsUsed)
 {
+    RemoveDefaultState();
     UseDllCopyWithoutVariables();
     ASSERT_TRUE(WriteTextFile(WorkPath("DeviceSim.ini"), "device id=901 type=0 name=Beside\n"));
     Load();
@@ -193,8 +194,10 @@ TEST_F(SimConfig, WithoutVariablesTheFilesBesideTheDllAreUsed)
     EXPECT_EQ("Beside", NameOf(901));
     MakeCurrent(901);
     EXPECT_EQ(S_OK, WriteMemory(3, 333));
-    EXPECT_NE(std::string::npos, ReadTextFile(WorkPath("DeviceSim.state")).find("M 901 3 333"));
+    EXPECT_FALSE(FileExists(WorkPath("DeviceSim.state"))) << "the state is not kept beside the DLL";
+    EXPECT_NE(std::string::npos, ReadTextFile(DefaultStatePath()).find("M 901 3 333"));
     Unload();
+    RemoveDefaultState();
 
     DeleteFileA(WorkPath("DeviceSim.ini").c_str());
     Load();

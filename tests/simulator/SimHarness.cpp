@@ -1,6 +1,8 @@
 // SimHarness.cpp - SimTest and the file helpers of the simulator tests.
 #include "SimHarness.h"
 
+#include <shlobj.h>
+
 #include <vector>
 
 namespace {
@@ -63,6 +65,29 @@ std::string SimulatorDllPath()
     const std::string relative = ProgramDirectory() + "..\\bin\\DeviceSim.dll";
     const DWORD got = GetFullPathNameA(relative.c_str(), MAX_PATH, full, NULL);
     return got > 0 && got < MAX_PATH ? std::string(full, got) : relative;
+}
+
+std::string LocalAppDataFolder()
+{
+    char path[MAX_PATH] = "";
+    if (SHGetFolderPathA(NULL, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT, path) != S_OK)
+        return std::string();
+    return path;
+}
+
+std::string DefaultStatePath()
+{
+    return LocalAppDataFolder() + "\\Device Service\\DeviceSim\\DeviceSim.state";
+}
+
+void RemoveDefaultState()
+{
+    const std::string vendor = LocalAppDataFolder() + "\\Device Service";
+    DeleteFileA(DefaultStatePath().c_str());
+    DeleteFileA((DefaultStatePath() + ".tmp").c_str());
+    RemoveDirectoryA((vendor + "\\DeviceSim").c_str());
+    RemoveDirectoryA(vendor.c_str());
+    DeleteFileA(vendor.c_str());    // a file put where the folder belongs
 }
 
 bool WriteTextFile(const std::string& path, const std::string& text)

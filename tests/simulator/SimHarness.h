@@ -36,6 +36,13 @@ F SimProc(HMODULE module, const char* name)
     return reinterpret_cast<F>(reinterpret_cast<AnyFunction>(GetProcAddress(module, name)));
 }
 
+// The user's local application data folder (no trailing backslash), and the
+// simulator's state file there: where it is kept when DEVICESIM_STATE is unset.
+std::string LocalAppDataFolder();
+std::string DefaultStatePath();
+// Removes the state file from its default place, and the folders made for it.
+void RemoveDefaultState();
+
 bool WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);
 bool FileExists(const std::string& path);

@@ -1,7 +1,9 @@
 // SimPersistenceTest.cpp - memory values and driver settings that a client
 // writes survive FreeLibrary/LoadLibrary through the state file; broken state
 // files are reported and ignored; a state file that cannot be written never
-// stops the simulator.
+// stops the simulator. Without DEVICESIM_STATE the file is kept in the user's
+// local application data folder, which a standard user can write to wherever
+// the simulator is installed.
 #include "SimHarness.h"
 
 namespace {
@@ -202,4 +204,53 @@ TEST_F(SimPersistence, AnUnwritableStateFileIsReportedAndWritesStillWork)
     EXPECT_EQ(S_OK, WriteMemory(90, 9090));
     EXPECT_EQ(9090, ReadMemory(90));
     EXPECT_TRUE(JournalHas("state: cannot write"));
+}
+
+class SimStateLocation : public SimTest
+{
+protected:
+    void SetUp()
+    {
+        SimTest::SetUp();
+        ASSERT_FALSE(LocalAppDataFolder().empty());
+        RemoveDefaultState();
+        UseDllCopyWithoutVariables();
+    }
+
+    void TearDown()
+    {
+        SimTest::TearDown();
+        RemoveDefaultState();
+    }
+};
+
+TEST_F(SimStateLocation, WithoutTheVariableTheStateIsKeptInTheLocalApplicationDataFolder)
+{
+    Load();
+    EXPECT_TRUE(JournalHas("state=" + DefaultStatePath() + " "));
+    MakeCurrent(410002);
+    EXPECT_EQ(S_OK, WriteMemory(40, 4040));
+    EXPECT_NE(std::string::npos, ReadTextFile(DefaultStatePath()).find("M 410002 40 4040"))
+        << "the folders are made for the first save";
+    EXPECT_FALSE(FileExists(WorkPath("DeviceSim.state"))) << "nothing is written beside the DLL";
+
+    Reload();
+    MakeCurrent(410002);
+    EXPECT_EQ(4040, ReadMemory(40));
+
+    // The folders deleted while the simulator runs are made again.
+    RemoveDefaultState();
+    EXPECT_EQ(S_OK, WriteMemory(41, 4141));
+    EXPECT_NE(std::string::npos, ReadTextFile(DefaultStatePath()).find("M 410002 41 4141"));
+}
+
+TEST_F(SimStateLocation, AFolderThatCannotBeMadeIsReportedAndWritesStillWork)
+{
+    const std::string vendor = LocalAppDataFolder() + "\\Device Service";
+    ASSERT_TRUE(WriteTextFile(vendor, "a file where the folder belongs"));
+    Load();
+    MakeCurrent(410002);
+    EXPECT_EQ(S_OK, WriteMemory(40, 4040));
+    EXPECT_EQ(4040, ReadMemory(40));
+    EXPECT_TRUE(JournalHas("state: cannot make the folder " + vendor + "\\DeviceSim (error "));
 }

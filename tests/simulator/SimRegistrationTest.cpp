@@ -98,3 +98,62 @@ TEST_F(SimRegistration, RegisterWritesInprocServerAndUnregisterRemovesIt)
     EXPECT_FALSE(KeyExists(m_scratch, key));
     EXPECT_EQ(S_OK, unregisterServer()) << "unregistering what is not there is fine";
 }
+
+// The device service's class is served by one DLL at a time: registering
+// another server of it (here a copy of the simulator under another name,
+// standing in for the other device service) takes the class over, and each
+// DLL's unregistration removes the class only while the class is its own.
+TEST_F(SimRegistration, RegisteringReplacesAnotherServerAndUnregisterRemovesOnlyItsOwn)
+{
+    const std::string otherPath = WorkPath("OtherService.dll");
+    ASSERT_TRUE(CopyFileA(SimulatorDllPath().c_str(), otherPath.c_str(), FALSE));
+    LoadModule();
+    HMODULE other = LoadLibraryA(otherPath.c_str());
+    ASSERT_TRUE(other != NULL);
+    RegisterFn registerSim = SimProc<RegisterFn>(Module(), "DllRegisterServer");
+    RegisterFn unregisterSim = SimProc<RegisterFn>(Module(), "DllUnregisterServer");
+    RegisterFn registerOther = SimProc<RegisterFn>(other, "DllRegisterServer");
+    RegisterFn unregisterOther = SimProc<RegisterFn>(other, "DllUnregisterServer");
+    ASSERT_TRUE(registerSim != NULL && unregisterSim != NULL && registerOther != NULL
+                && unregisterOther != NULL);
+
+    const std::string key = ClassKeyName();
+    const std::string server = key + "\\InprocServer32";
+    auto registered = [&]() { return ValueText(m_scratch, server, NULL); };
+    auto names = [&](const std::string& path) { return lstrcmpiA(path.c_str(), registered().c_str()) == 0; };
+
+    EXPECT_EQ(S_OK, registerSim());
+    EXPECT_TRUE(names(SimulatorDllPath())) << registered();
+    EXPECT_EQ(S_OK, registerOther());
+    EXPECT_TRUE(names(otherPath)) << "registering the other replaces the simulator: " << registered();
+    EXPECT_EQ("Apartment", ValueText(m_scratch, server, "ThreadingModel"));
+    EXPECT_EQ(S_OK, unregisterSim());
+    EXPECT_TRUE(names(otherPath)) << "the simulator's unregistration leaves the other's: " << registered();
+    EXPECT_TRUE(JournalHas("(another DLL's; left)"));
+    EXPECT_EQ(S_OK, unregisterOther());
+    EXPECT_FALSE(KeyExists(m_scratch, key)) << "the other's unregistration removes its own";
+
+    EXPECT_EQ(S_OK, registerOther());
+    EXPECT_EQ(S_OK, registerSim());
+    EXPECT_TRUE(names(SimulatorDllPath())) << "and back: " << registered();
+    EXPECT_EQ(S_OK, unregisterOther());
+    EXPECT_TRUE(names(SimulatorDllPath())) << registered();
+
+    // The class still names the simulator when written with another spelling
+    // of its path (its short name, as an installer may write it).
+    char shortPath[MAX_PATH];
+    const DWORD got = GetShortPathNameA(SimulatorDllPath().c_str(), shortPath, MAX_PATH);
+    ASSERT_TRUE(got > 0 && got < MAX_PATH);
+    ASSERT_NE(0, lstrcmpiA(shortPath, SimulatorDllPath().c_str())) << "no short name to try";
+    HKEY serverKey = NULL;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(m_scratch, server.c_str(), 0, KEY_SET_VALUE, &serverKey));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(serverKey, NULL, 0, REG_SZ, reinterpret_cast<const BYTE*>(shortPath),
+                                            got + 1));
+    RegCloseKey(serverKey);
+    EXPECT_EQ(S_OK, unregisterOther());
+    EXPECT_TRUE(KeyExists(m_scratch, key));
+    EXPECT_EQ(S_OK, unregisterSim());
+    EXPECT_FALSE(KeyExists(m_scratch, key)) << "the simulator's own registration, written short, is removed";
+
+    FreeLibrary(other);
+}

@@ -1,19 +1,57 @@
-// SimJournal.cpp - the journal file and the simulator's text helpers.
-#include "simulator/SimJournal.h"
+// ComJournal.cpp - the journal file and the text helpers.
+#include "comserver/ComJournal.h"
+
+#include "comserver/ComServer.h"
 
 #include <stdarg.h>
 #include <stdio.h>
 
 #include <vector>
 
-HMODULE g_hSimModule = NULL;
-
 namespace {
 
 HANDLE s_journal = INVALID_HANDLE_VALUE;
 bool s_journalTried = false;
 
-// Opens the journal named by DEVICESIM_JOURNAL once; returns false without one.
+// The journal may be written from a server's own threads as well as from the
+// client's: one lock around opening, writing and closing it. Made when the
+// DLL's static objects are made (before DllMain runs), gone after DllMain's
+// detach.
+class JournalLock
+{
+public:
+    JournalLock() { InitializeCriticalSection(&m_section); }
+    ~JournalLock() { DeleteCriticalSection(&m_section); }
+    void Enter() { EnterCriticalSection(&m_section); }
+    void Leave() { LeaveCriticalSection(&m_section); }
+
+private:
+    CRITICAL_SECTION m_section;
+};
+
+JournalLock s_lock;
+
+class Locked
+{
+public:
+    Locked() { s_lock.Enter(); }
+    ~Locked() { s_lock.Leave(); }
+
+private:
+    Locked(const Locked&);
+    Locked& operator=(const Locked&);
+};
+
+// "DeviceSim: " before a debugger output line.
+std::string DebugPrefix()
+{
+    const ComServerInfo* server = ComServer();
+    return std::string(server != NULL && server->debugName != NULL ? server->debugName : "COM server")
+           + ": ";
+}
+
+// Opens the journal that the server's variable names, once; returns false
+// without one.
 bool OpenJournal()
 {
     if (s_journal != INVALID_HANDLE_VALUE)
@@ -21,14 +59,17 @@ bool OpenJournal()
     if (s_journalTried)
         return false;
     s_journalTried = true;
-    const std::string path = SimEnvironment("DEVICESIM_JOURNAL");
+    const ComServerInfo* server = ComServer();
+    if (server == NULL || server->journalVariable == NULL)
+        return false;
+    const std::string path = ComEnvironment(server->journalVariable);
     if (path.empty())
         return false;
     s_journal = CreateFileA(path.c_str(), FILE_APPEND_DATA,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (s_journal == INVALID_HANDLE_VALUE) {
-        OutputDebugStringA(("DeviceSim: cannot open the journal " + path + "\n").c_str());
+        OutputDebugStringA((DebugPrefix() + "cannot open the journal " + path + "\n").c_str());
         return false;
     }
     return true;
@@ -38,11 +79,13 @@ bool OpenJournal()
 
 bool JournalOn()
 {
+    Locked locked;
     return OpenJournal();
 }
 
 void JournalLine(const std::string& line)
 {
+    Locked locked;
     if (!OpenJournal())
         return;
     std::string text = line;
@@ -51,21 +94,22 @@ void JournalLine(const std::string& line)
     WriteFile(s_journal, text.data(), static_cast<DWORD>(text.size()), &written, NULL);
 }
 
-void SimReport(const std::string& line)
+void ComReport(const std::string& line)
 {
     JournalLine(line);
-    OutputDebugStringA(("DeviceSim: " + line + "\n").c_str());
+    OutputDebugStringA((DebugPrefix() + line + "\n").c_str());
 }
 
 void JournalClose()
 {
+    Locked locked;
     if (s_journal != INVALID_HANDLE_VALUE)
         CloseHandle(s_journal);
     s_journal = INVALID_HANDLE_VALUE;
     s_journalTried = false;
 }
 
-std::string SimFormat(const char* format, ...)
+std::string ComFormat(const char* format, ...)
 {
     char small[512];
     va_list args;
@@ -93,13 +137,13 @@ std::string JournalText(const std::string& text)
     }
     result += "\"";
     if (text.size() > shown)
-        result += SimFormat("...(%lu chars)", static_cast<unsigned long>(text.size()));
+        result += ComFormat("...(%lu chars)", static_cast<unsigned long>(text.size()));
     return result;
 }
 
 std::string HresultText(HRESULT hr)
 {
-    return SimFormat("0x%08lX", static_cast<unsigned long>(hr));
+    return ComFormat("0x%08lX", static_cast<unsigned long>(hr));
 }
 
 BSTR BstrFromAnsi(const std::string& text)
@@ -127,7 +171,7 @@ std::string AnsiFromWide(const wchar_t* text, size_t length)
     return result;
 }
 
-std::string SimEnvironment(const char* name)
+std::string ComEnvironment(const char* name)
 {
     const DWORD needed = GetEnvironmentVariableA(name, NULL, 0);
     if (needed == 0)
@@ -139,20 +183,27 @@ std::string SimEnvironment(const char* name)
     return std::string(&buffer[0], got);
 }
 
-std::string SimModuleDirectory()
+std::string ComModulePath()
 {
+    // GetModuleFileNameA fills the buffer and (on XP) leaves it unterminated
+    // when the path does not fit: grow until it fits with room to spare.
     std::vector<char> path(MAX_PATH);
     for (;;) {
-        const DWORD got = GetModuleFileNameA(g_hSimModule, &path[0], static_cast<DWORD>(path.size()));
+        const DWORD got = GetModuleFileNameA(ComServerModule(), &path[0],
+                                             static_cast<DWORD>(path.size()));
         if (got == 0)
             return std::string();
         if (got < path.size() - 1)
-            break;
+            return std::string(&path[0], got);
         if (path.size() > 32768)
             return std::string();
         path.resize(path.size() * 2);
     }
-    std::string result(&path[0]);
-    const size_t slash = result.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : result.substr(0, slash + 1);
+}
+
+std::string ComModuleDirectory()
+{
+    const std::string path = ComModulePath();
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
