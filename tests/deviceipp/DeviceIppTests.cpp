@@ -46,7 +46,10 @@ TEST_F(DeviceIpp, TheListIsTheServersQueuesWithLocationsAndStates)
     const std::vector<HostQueue> queues = HostQueues();
     ASSERT_GE(queues.size(), 6u) << "lpstat saw too few queues";
     Load();
-    const std::vector<DeviceRow> rows = Rows();
+    std::vector<std::string> names;
+    for (size_t i = 0; i < queues.size(); ++i)
+        names.push_back(queues[i].name);
+    const std::vector<DeviceRow> rows = RowsOnceAnswered(names);
     ASSERT_EQ(queues.size(), rows.size());
     std::set<long> ids;
     for (size_t i = 0; i < queues.size(); ++i) {
@@ -115,7 +118,7 @@ TEST_F(DeviceIpp, DriverSettingsAreTheQueuesJobDefaults)
                               "-o sides-default=two-sided-long-edge -o copies-default=3 "
                               "-o print-color-mode-default=monochrome -o outputorder-default=reverse");
     Load();
-    std::vector<DeviceRow> rows = Rows();
+    std::vector<DeviceRow> rows = RowsOnceAnswered({"dipp_settings"});
     const DeviceRow* row = FindRow(rows, "dipp_settings");
     ASSERT_TRUE(row != NULL);
     const long id = row->id;
@@ -206,7 +209,8 @@ TEST_F(DeviceIpp, DriverSettingsAreTheQueuesJobDefaults)
 
 // Printers that never answer (a loopback socket that accepts and stays
 // silent) or are switched off (a closed port) show "Not reachable" and hold
-// up none of the queues: they show their real states in the same list.
+// up none of the queues: the queues show their real states in the same list
+// while the silent printers' requests are still waiting for their 8 s timeout.
 TEST_F(DeviceIpp, SilentPrintersShowNotReachableWithoutHoldingUpTheOthers)
 {
     SilentPrinter silent;
@@ -216,9 +220,9 @@ TEST_F(DeviceIpp, SilentPrintersShowNotReachableWithoutHoldingUpTheOthers)
     UseConfig("printer " + silent.Uri() + " name=\"Silent printer\"\r\n"
               "printer " + another.Uri() + " name=\"Another silent one\"\r\n"
               "printer ipp://127.0.0.1:" + std::to_string(closed) + "/ipp/print name=\"Switched off\"\r\n"
-              "timeout 4000\r\n");
+              "timeout 8000\r\n");
     Load();
-    const std::vector<DeviceRow> rows = Rows();
+    const std::vector<DeviceRow> rows = RowsOnceAnswered({"office", "stopped"}, 6000);
     const DeviceRow* quiet = FindRow(rows, "Silent printer");
     const DeviceRow* off = FindRow(rows, "Switched off");
     const DeviceRow* office = FindRow(rows, "office");
@@ -343,7 +347,7 @@ TEST_F(DeviceIpp, ConfiguredPrintersAreAskedDirectly)
               "printer ipp://" + server + "/printers/locked name=\"Locked printer\"\r\n"
               "printer ipp://" + server + "/printers/nosuch name=\"No such printer\"\r\n");
     Load();
-    const std::vector<DeviceRow> rows = Rows();
+    const std::vector<DeviceRow> rows = RowsOnceAnswered({"Office over TLS", "Locked printer"});
     const DeviceRow* tls = FindRow(rows, "Office over TLS");
     const DeviceRow* refused = FindRow(rows, "Lab over TLS");
     const DeviceRow* locked = FindRow(rows, "Locked printer");

@@ -233,6 +233,22 @@ std::vector<DeviceRow> IppServiceTest::Rows()
     return rows;
 }
 
+std::vector<DeviceRow> IppServiceTest::RowsOnceAnswered(const std::vector<std::string>& names, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<DeviceRow> rows = Rows();
+        bool answered = true;
+        for (size_t i = 0; i < names.size() && answered; ++i) {
+            const DeviceRow* row = FindRow(rows, names[i]);
+            answered = row != NULL && row->column2 != "Connecting" && row->column2 != "Not reachable";
+        }
+        if (answered || GetTickCount() - start >= timeoutMs)
+            return rows;
+        Sleep(200);
+    }
+}
+
 const DeviceRow* IppServiceTest::FindRow(const std::vector<DeviceRow>& rows, const std::string& name)
 {
     for (size_t i = 0; i < rows.size(); ++i) {

@@ -80,6 +80,11 @@ protected:
 
     // The list as the Devices page reads it.
     std::vector<DeviceRow> Rows();
+    // The list once each named printer has answered (its state is neither
+    // "Connecting" nor "Not reachable"), or as it stands after timeoutMs: a
+    // first answer that comes after the service's first-call bound (a TLS
+    // handshake on a loaded machine, say) comes with the next refresh.
+    std::vector<DeviceRow> RowsOnceAnswered(const std::vector<std::string>& names, DWORD timeoutMs = 25000);
     static const DeviceRow* FindRow(const std::vector<DeviceRow>& rows, const std::string& name);
     // Makes the printer current and gets its driver settings object pointed
     // at it, as the Driver Settings page does.
