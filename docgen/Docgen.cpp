@@ -242,7 +242,10 @@ void SupplyBars(Composer& composer, const ipp::PrinterStatus& s)
             value += ", " + W(m.type, 60);
         composer.Bar(name, m.level, ColorFromMarker(m.color), value);
     }
-    for (size_t i = 0; i < s.supplies.size() && shown < kMaxSupplies; ++i, ++shown) {
+    // A printer that reports both (CUPS does) tells of the same supplies
+    // twice: printer-supply only for a printer that reports no markers.
+    const size_t supplies = s.markers.empty() ? s.supplies.size() : 0;
+    for (size_t i = 0; i < supplies && shown < kMaxSupplies; ++i, ++shown) {
         const ipp::Supply& supply = s.supplies[i];
         std::string name = !supply.description.empty() ? W(supply.description, 120)
                            : !supply.type.empty()      ? W(supply.type, 120)
@@ -259,8 +262,8 @@ void SupplyBars(Composer& composer, const ipp::PrinterStatus& s)
     }
     if (shown == 0)
         composer.Paragraph("The printer reports no supply levels.");
-    else if (s.markers.size() + s.supplies.size() > shown)
-        composer.Paragraph("(" + Number(s.markers.size() + s.supplies.size() - shown) +
+    else if (s.markers.size() + supplies > shown)
+        composer.Paragraph("(" + Number(s.markers.size() + supplies - shown) +
                            " more supplies not shown)");
 }
 
@@ -425,7 +428,7 @@ void Status(Composer& c, const PrinterFacts& facts)
         c.Heading("Memory locations");
         c.Paragraph("The printer's numbers as the device service shows them on its memory page "
                     "(read only).", kHelvetica, 8);
-        const std::vector<size_t> columns = {9, 36, 15, 14};
+        const std::vector<size_t> columns = {9, 42, 13, 10};
         c.TableRow({"Location", "What", "Value", "Default"}, columns, true);
         for (size_t i = 0; i < facts.locations.size() && i < kMaxLocations && !c.Full(); ++i) {
             const LocationRow& row = facts.locations[i];

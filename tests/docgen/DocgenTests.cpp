@@ -586,6 +586,19 @@ TEST(Documents, EveryKindNamesItsPrinterInEveryFormat)
     EXPECT_NE(std::string::npos, text.find("job-canceled-by-user"));
     text = pdfText(kMonthlyPages, office.options);
     EXPECT_NE(std::string::npos, text.find("2026-12\n12\n78\n")) << text;  // 1 + 2 + ... + 12
+    // printer-supply entries show only for a printer that reports no
+    // markers: CUPS reports both for the same supplies.
+    ipp::Supply supply;
+    supply.description = "Waste container";
+    supply.level = 30;
+    supply.maxCapacity = 60;
+    office.facts.status.supplies.push_back(supply);
+    text = pdfText(kSupplyUsage, office.options);
+    EXPECT_EQ(std::string::npos, text.find("Waste container"));
+    EXPECT_NE(std::string::npos, text.find("Cyan toner"));
+    office.facts.status.markers.clear();
+    text = pdfText(kSupplyUsage, office.options);
+    EXPECT_NE(std::string::npos, text.find("Waste container\n50 %")) << text;
     sample::Sample stopped = sample::Stopped();
     Output none;
     ASSERT_TRUE(Generate(kMonthlyPages, stopped.facts, stopped.options, ChooseFormat(Formats({"application/pdf"})), none));
