@@ -18,16 +18,12 @@
 
 namespace {
 
+using hosttools::JobAttribute;
+using hosttools::Trimmed;
+
 bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
-}
-
-std::string Trimmed(std::string text)
-{
-    while (!text.empty() && (text[text.size() - 1] == '\n' || text[text.size() - 1] == '\r'))
-        text.erase(text.size() - 1);
-    return text;
 }
 
 // A path of this program (Z:\...) as the host sees it.
@@ -46,17 +42,6 @@ std::string KeptFile(long job)
     char name[32];
     sprintf(name, "d%05ld-001", job);
     return std::string("$CUPS_TEST_DIR/spool/") + name;
-}
-
-// What ipptool says of a job ("job-name", "job-state", "sides", ...).
-std::string JobAttribute(const std::string& queue, long job, const std::string& attribute)
-{
-    std::string out;
-    hosttools::HostRun("ipptool -tv -d job=" + std::to_string(job) + " ipp://$CUPS_SERVER/printers/" + queue
-                           + " $DEVICEIPP_TEST_DATA/get-job.test | sed -n 's/^ *" + attribute
-                           + " ([^)]*) = //p' | head -n 1",
-                       &out);
-    return Trimmed(out);
 }
 
 // A printer attribute as ipptool reports it (get-numbers.test).

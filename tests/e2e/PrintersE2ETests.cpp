@@ -31,23 +31,7 @@ const int kProceduresTab = 4;
 const int kReportsTab = 5;
 const int kDriverTab = 6;
 
-std::string Trimmed(std::string text)
-{
-    while (!text.empty() && (text[text.size() - 1] == '\n' || text[text.size() - 1] == '\r'))
-        text.erase(text.size() - 1);
-    return text;
-}
-
-// What ipptool says of a job of the test server.
-std::string JobAttribute(const std::string& queue, long job, const std::string& attribute)
-{
-    std::string out;
-    hosttools::HostRun("ipptool -tv -d job=" + std::to_string(job) + " ipp://$CUPS_SERVER/printers/" + queue +
-                           " $DEVICEIPP_TEST_DATA/get-job.test | sed -n 's/^ *" + attribute +
-                           " ([^)]*) = //p' | head -n 1",
-                       &out);
-    return Trimmed(out);
-}
+using hosttools::JobAttribute;
 
 // What the testrecord backend got for a job ("data" or "info").
 std::string Received(long job, const char* what)
