@@ -316,8 +316,10 @@ HRESULT CIppMemory::IsValidLocation(long location, long* pValid)
     PrinterView printer;
     if (!Monitor().View(m_id, printer))
         return call.Done(DEVIPP_E_UNKNOWNDEVICE);
-    // The printer's last answer says which numbers it reports.
-    if (!printer.answered)
+    // The printer's last answer says which numbers it reports. A printer
+    // that does not answer now has none to read: the page would show a
+    // value of 0 it never read, so no location exists then.
+    if (!printer.Reachable())
         return call.Done(DEVIPP_E_NOTREACHABLE);
     return call.HandNumber(pValid, LocationExists(location, printer.facts) ? 1 : 0);
 }

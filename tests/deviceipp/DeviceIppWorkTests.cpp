@@ -649,6 +649,11 @@ TEST_F(DeviceIppWork, PrintersThatDoNotAnswerGetNoJob)
     HRESULT read = S_OK;
     Read(2, &read);
     EXPECT_EQ(DEVIPP_E_NOTREACHABLE, read);
+    ComRef<IServiceMemory> memory;
+    ASSERT_EQ(S_OK, Memory(memory));
+    long valid = -1;
+    EXPECT_EQ(DEVIPP_E_NOTREACHABLE, memory->IsValidLocation(0, &valid));
+    EXPECT_EQ(0, valid) << "no location of a printer that does not answer";
     EXPECT_EQ(connections, silent.Connections()) << "the work connected to the silent printer";
 
     const int jobs = HostLines("lpstat -W all -o locked");
