@@ -16,7 +16,8 @@ CServiceApp theApp;
 BEGIN_MESSAGE_MAP(CServiceApp, CWinApp)
 END_MESSAGE_MAP()
 
-CServiceApp::CServiceApp() : m_hMapping(NULL), m_hResourceModule(NULL), m_hSavedResource(NULL)
+CServiceApp::CServiceApp()
+    : m_hMapping(NULL), m_hResourceModule(NULL), m_hSavedResource(NULL), m_pSheet(NULL)
 {
 }
 
@@ -82,13 +83,14 @@ BOOL CServiceApp::InitInstance()
                 title += " - ";
                 title += appTitle;
 
-                static CServiceSheet sheet(title, nPageMask);
-                m_pMainWnd = &sheet;
-                sheet.m_psh.dwFlags |= PSH_NOAPPLYNOW;
-                sheet.Create(NULL, (DWORD)-1, 0);
+                if (m_pSheet == NULL)
+                    m_pSheet = new CServiceSheet(title, nPageMask);
+                m_pMainWnd = m_pSheet;
+                m_pSheet->m_psh.dwFlags |= PSH_NOAPPLYNOW;
+                m_pSheet->Create(NULL, (DWORD)-1, 0);
                 if (pSlot)
-                    *pSlot = (DWORD)(ULONG_PTR)sheet.m_hWnd;
-                if (!sheet.m_hWnd)
+                    *pSlot = (DWORD)(ULONG_PTR)m_pSheet->m_hWnd;
+                if (!m_pSheet->m_hWnd)
                 {
                     // No window (a template missing from the resource module,
                     // say): end rather than run on without one.
@@ -98,8 +100,17 @@ BOOL CServiceApp::InitInstance()
             }
         }
     }
-    // Any other error: nothing is created; the message loop finds no main
-    // window and the application ends at once.
+    else
+    {
+        // The slot can be neither made nor opened: typically another copy
+        // runs with other rights (started as administrator, say), whose slot
+        // this one may not open. Say so rather than end without a word.
+        CString text, caption;
+        text.FormatMessage((UINT)IDS_INSTANCE_SLOT_FAILED, (unsigned long)dwError);
+        caption.LoadString(IDS_APP_TITLE);
+        AfxShowMessageBox(NULL, text, caption, MB_OK | MB_ICONERROR);
+        bResult = FALSE;
+    }
 
     if (pSlot)
         ::UnmapViewOfFile(pSlot);
@@ -108,6 +119,18 @@ BOOL CServiceApp::InitInstance()
 
 int CServiceApp::ExitInstance()
 {
+    // The pages release what they hold of the device service when their
+    // windows go: the sheet goes first (its window, if the loop ended while
+    // it was up, then the object and its pages), while COM is still there.
+    if (m_pSheet)
+    {
+        if (m_pMainWnd == m_pSheet)
+            m_pMainWnd = NULL;   // its destruction no longer ends a loop
+        if (m_pSheet->m_hWnd)
+            m_pSheet->DestroyWindow();
+        delete m_pSheet;
+        m_pSheet = NULL;
+    }
     if (g_pDeviceService)
     {
         g_pDeviceService->Release();

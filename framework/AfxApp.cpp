@@ -26,6 +26,29 @@ CWinApp::~CWinApp()
         g_pApp = NULL;
 }
 
+CString AfxAppNameFromPath(LPCSTR pszPath, int nLength)
+{
+    // Only the nLength characters given count: a path that GetModuleFileName
+    // cut to its buffer is not terminated on Windows XP.
+    int nStart = 0;
+    for (int i = 0; i < nLength && pszPath[i] != '\0'; ++i)
+    {
+        if (pszPath[i] == '\\' || pszPath[i] == '/' || pszPath[i] == ':')
+            nStart = i + 1;
+        else if (::IsDBCSLeadByte((BYTE)pszPath[i]) && i + 1 < nLength && pszPath[i + 1] != '\0')
+            ++i;   // the trail byte of a double-byte character is never a separator
+    }
+    int nEnd = nStart;
+    while (nEnd < nLength && pszPath[nEnd] != '\0')
+        ++nEnd;
+    CString name(pszPath + nStart, nEnd - nStart);
+    int dot = -1;
+    for (int i = 0; i < name.GetLength(); ++i)
+        if (name[i] == '.')
+            dot = i;
+    return dot > 0 ? name.Left(dot) : name;
+}
+
 void CWinApp::InitApplicationState(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow)
 {
     m_hInstance = hInstance;
@@ -34,20 +57,22 @@ void CWinApp::InitApplicationState(HINSTANCE hInstance, LPSTR lpCmdLine, int nCm
     m_nCmdShow = nCmdShow;
     if (!m_pszAppName)
     {
-        // The executable's file name without its extension.
-        char path[MAX_PATH] = "";
-        ::GetModuleFileNameA(hInstance, path, MAX_PATH);
-        LPCSTR pszName = path;
-        for (LPCSTR p = path; *p; ++p)
-            if (*p == '\\' || *p == '/' || *p == ':')
-                pszName = p + 1;
-        m_strAppName = pszName;
-        int dot = -1;
-        for (int i = 0; i < m_strAppName.GetLength(); ++i)
-            if (m_strAppName[i] == '.')
-                dot = i;
-        if (dot > 0)
-            m_strAppName = m_strAppName.Left(dot);
+        // The executable's file name without its extension. A path longer
+        // than the buffer comes back cut (and, on XP, unterminated): grow the
+        // buffer until the whole path fits.
+        CString path;
+        for (DWORD cch = MAX_PATH; cch <= 32768; cch *= 2)
+        {
+            LPSTR p = path.GetBuffer((int)cch);
+            DWORD n = ::GetModuleFileNameA(hInstance, p, cch);
+            if (n < cch)
+            {
+                path.ReleaseBuffer((int)n);
+                break;
+            }
+            path.ReleaseBuffer(0);
+        }
+        m_strAppName = AfxAppNameFromPath(path, path.GetLength());
         m_pszAppName = m_strAppName;
     }
 }
@@ -70,16 +95,28 @@ BOOL CWinApp::PreTranslateMessage(MSG* pMsg)
     return pTop && pTop->PreTranslateMessage(pMsg);
 }
 
+BOOL CWinApp::GetNextMessage(MSG* pMsg)
+{
+    return ::GetMessageA(pMsg, NULL, 0, 0);
+}
+
 int CWinApp::Run()
 {
     if (!m_pMainWnd || !m_pMainWnd->m_hWnd)
         ::PostQuitMessage(0);   // nothing to run for
-    MSG msg;
+    MSG msg = {};
     for (;;)
     {
-        BOOL bRet = ::GetMessageA(&msg, NULL, 0, 0);
-        if (bRet == 0 || bRet == -1)
+        BOOL bRet = GetNextMessage(&msg);
+        if (bRet == 0)
+            break;   // WM_QUIT: its wParam is the exit code
+        if (bRet == -1)
+        {
+            // The loop cannot go on; msg holds nothing that was read.
+            ZeroMemory(&msg, sizeof(msg));
+            msg.wParam = (WPARAM)-1;
             break;
+        }
         if (!PreTranslateMessage(&msg))
         {
             ::TranslateMessage(&msg);

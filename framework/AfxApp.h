@@ -23,7 +23,8 @@ public:
     // Called once at the end; returns the exit code (the WM_QUIT code).
     virtual int ExitInstance();
     // The message loop: until WM_QUIT, then ExitInstance(). Without a main
-    // window it ends at once.
+    // window it ends at once. When no message can be read, it ends with the
+    // exit code -1.
     virtual int Run();
     // Offers a message to the top-level window it is for (dialog navigation
     // of a modeless sheet); TRUE when handled.
@@ -45,9 +46,18 @@ public:
     // Called by WinMain before InitInstance.
     void InitApplicationState(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow);
 
+protected:
+    // Called by Run for each message: returns what GetMessage returns (0 for
+    // WM_QUIT, -1 when no message could be read).
+    virtual BOOL GetNextMessage(MSG* pMsg);
+
 private:
     CString m_strAppName;
 };
+
+// The program's name from the path of its file: the last component without
+// its extension. Reads at most nLength characters of pszPath.
+CString AfxAppNameFromPath(LPCSTR pszPath, int nLength);
 
 // The framework's entry point, called by WinMain.
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);

@@ -38,6 +38,9 @@ public:
     void SetItemCount(int nItems) { SendMessage(LVM_SETITEMCOUNT, (WPARAM)nItems); }
     int InsertColumn(int nCol, LPCSTR pszHeading, int nFormat = LVCFMT_LEFT, int nWidth = -1,
                      int nSubItem = -1);
+    int GetColumnWidth(int nCol) const { return (int)SendMessage(LVM_GETCOLUMNWIDTH, (WPARAM)nCol); }
+    BOOL SetColumnWidth(int nCol, int cx)
+        { return (BOOL)SendMessage(LVM_SETCOLUMNWIDTH, (WPARAM)nCol, MAKELPARAM(cx, 0)); }
     int InsertItem(const LVITEMA* pItem) { return (int)SendMessage(LVM_INSERTITEMA, 0, (LPARAM)pItem); }
     int InsertItem(int nItem, LPCSTR pszItem, int nImage);
     BOOL SetItemText(int nItem, int nSubItem, LPCSTR pszText);

@@ -277,7 +277,7 @@ BOOL CPropertySheet::Create(CWnd* pParentWnd, DWORD dwStyle, DWORD dwExStyle)
         m_psh.nStartPage = 0;
 
     g_dwSheetStyleForCallback = m_dwCreateStyle;
-    AfxHookWindowCreate(this);
+    AfxHookWindowCreate(this, WC_DIALOG);
     INT_PTR result = ::PropertySheetA(&m_psh);
     AfxUnhookWindowCreate();
     g_dwSheetStyleForCallback = 0;
@@ -306,7 +306,30 @@ LRESULT CPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG)
         return OnInitDialog();
-    return CWnd::WindowProc(message, wParam, lParam);
+    LRESULT lResult = CWnd::WindowProc(message, wParam, lParam);
+    // A page change: by message, or by the tabs (click, arrow keys).
+    if (message == PSM_SETCURSEL || message == PSM_SETCURSELID ||
+        (message == WM_NOTIFY && lParam && ((NMHDR*)lParam)->code == TCN_SELCHANGE))
+        KeepFocusVisible();
+    return lResult;
+}
+
+void CPropertySheet::KeepFocusVisible()
+{
+    if (!m_hWnd)
+        return;
+    HWND hFocus = ::GetFocus();
+    if (!hFocus || !::IsChild(m_hWnd, hFocus) || ::IsWindowVisible(hFocus))
+        return;
+    // The focus sits on a control of a page that is no longer shown: keys
+    // would go to it (Space pressing a button nobody sees), and the dialog
+    // manager's search for an Alt+letter starting from a hidden window may
+    // never end. The tabs take it, as after a click on a tab.
+    HWND hTab = GetTabControl();
+    if (hTab && ::IsWindowVisible(hTab) && ::IsWindowEnabled(hTab))
+        ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, (WPARAM)hTab, TRUE);
+    else
+        ::SetFocus(m_hWnd);
 }
 
 BOOL CPropertySheet::OnInitDialog()
@@ -330,7 +353,22 @@ BOOL CPropertySheet::PreTranslateMessage(MSG* pMsg)
 {
     if (!m_hWnd)
         return FALSE;
-    if (!::SendMessageA(m_hWnd, PSM_ISDIALOGMESSAGE, 0, (LPARAM)pMsg))
+    // The control's own page change by keyboard (Ctrl+Tab, Ctrl+PgDn, ...)
+    // leaves the focus where it was, on the page it hides; a key must never
+    // reach a hidden control either.
+    const bool bKey = pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST;
+    if (bKey)
+    {
+        KeepFocusVisible();
+        // A key typed before the change took effect is addressed to the
+        // control that had the focus then: it goes where the focus is now.
+        if (pMsg->hwnd && ::IsChild(m_hWnd, pMsg->hwnd) && !::IsWindowVisible(pMsg->hwnd))
+            pMsg->hwnd = ::GetFocus();
+    }
+    BOOL bHandled = (BOOL)::SendMessageA(m_hWnd, PSM_ISDIALOGMESSAGE, 0, (LPARAM)pMsg);
+    if (bKey)
+        KeepFocusVisible();
+    if (!bHandled)
         return FALSE;
     // The control ends a modeless sheet by leaving it without a current
     // page (after its own OK or Cancel); the window is then ours to destroy.

@@ -92,6 +92,10 @@ public:
 
 protected:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Moves the focus to the tabs when it is on a control that is not shown
+    // (a control of a page that another page replaced). Called after every
+    // page change and around every key the sheet handles.
+    void KeepFocusVisible();
 
     std::vector<CPropertyPage*> m_pages;
     CString m_strCaption;

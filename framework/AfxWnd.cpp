@@ -117,6 +117,13 @@ HICON AfxLoadIcon(UINT nIDResource)
     return ::LoadIconA(AfxFindResourceHandle(pszName, (LPCSTR)RT_GROUP_ICON), pszName);
 }
 
+HICON AfxLoadIcon(UINT nIDResource, int cx, int cy)
+{
+    LPCSTR pszName = MAKEINTRESOURCEA(nIDResource);
+    return (HICON)::LoadImageA(AfxFindResourceHandle(pszName, (LPCSTR)RT_GROUP_ICON), pszName, IMAGE_ICON, cx, cy,
+                               LR_DEFAULTCOLOR);
+}
+
 CWnd* AfxGetMainWnd()
 {
     CWinApp* pApp = AfxGetApp();
@@ -226,6 +233,21 @@ CTiedWindows& TiedWindows()
 }
 } // namespace
 
+namespace
+{
+// The message being handled on this thread, for Default() and
+// GetCurrentMessage(). It lives here, not in the object: a handler may delete
+// its object (a window whose PostNcDestroy deletes it, destroyed from one of
+// its own handlers), and nothing may be written into the object afterwards.
+thread_local MSG t_msgCurrent = {};
+} // namespace
+
+const MSG& CWnd::GetCurrentMessage() const
+{
+    static const MSG kNone = {};
+    return (m_hWnd != NULL && t_msgCurrent.hwnd == m_hWnd) ? t_msgCurrent : kNone;
+}
+
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CWnd* pWnd = TiedWindows().Find(hWnd);
@@ -234,11 +256,11 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     if (!pWnd || pWnd->m_hWnd != hWnd)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
 
-    MSG saved = pWnd->m_currentMsg;
-    pWnd->m_currentMsg.hwnd = hWnd;
-    pWnd->m_currentMsg.message = message;
-    pWnd->m_currentMsg.wParam = wParam;
-    pWnd->m_currentMsg.lParam = lParam;
+    const MSG saved = t_msgCurrent;
+    t_msgCurrent.hwnd = hWnd;
+    t_msgCurrent.message = message;
+    t_msgCurrent.wParam = wParam;
+    t_msgCurrent.lParam = lParam;
 
     LRESULT lResult = 0;
 #if defined(__cpp_exceptions) || defined(_CPPUNWIND)
@@ -256,7 +278,10 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     lResult = pWnd->WindowProc(message, wParam, lParam);
 #endif
 
-    pWnd->m_currentMsg = saved;
+    t_msgCurrent = saved;
+    // pWnd may be gone by now, unless this was its window's last message:
+    // the object is untied here and PostNcDestroy is the one place where it
+    // may delete itself.
     if (message == WM_NCDESTROY)
     {
         pWnd->Detach();
@@ -265,11 +290,41 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     return lResult;
 }
 
-// CBT hook for the "window being created" slot: ties the first window created
-// while the slot is set, before it gets WM_NCCREATE.
+namespace
+{
+// The class of window the slot waits for: a name, or "#" and the number of
+// a class atom (as GetClassName gives it for the system's classes).
+char g_szInitClass[256] = "";
+
+// The system gives every GUI thread a default IME window when its first
+// top-level window is created (Windows 8 and later), in the middle of that
+// window's creation: never tie one.
+bool IsImeWindow(HWND hWnd)
+{
+    if (::GetClassLongPtrA(hWnd, GCL_STYLE) & CS_IME)
+        return true;
+    char name[8] = "";
+    ::GetClassNameA(hWnd, name, sizeof(name));
+    return ::lstrcmpiA(name, "IME") == 0;
+}
+
+bool IsExpectedWindow(HWND hWnd)
+{
+    if (IsImeWindow(hWnd))
+        return false;
+    if (g_szInitClass[0] == '\0')
+        return true;
+    char name[256] = "";
+    ::GetClassNameA(hWnd, name, sizeof(name));
+    return ::lstrcmpiA(name, g_szInitClass) == 0;
+}
+} // namespace
+
+// CBT hook for the "window being created" slot: ties the first window of the
+// expected class created while the slot is set, before it gets WM_NCCREATE.
 static LRESULT CALLBACK AfxCbtFilterHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_CREATEWND && g_pWndInit)
+    if (code == HCBT_CREATEWND && g_pWndInit && IsExpectedWindow((HWND)wParam))
     {
         CWnd* pWnd = g_pWndInit;
         g_pWndInit = NULL;
@@ -278,11 +333,17 @@ static LRESULT CALLBACK AfxCbtFilterHook(int code, WPARAM wParam, LPARAM lParam)
     return ::CallNextHookEx(g_hHookCreate, code, wParam, lParam);
 }
 
-void AfxHookWindowCreate(CWnd* pWnd)
+void AfxHookWindowCreate(CWnd* pWnd, LPCSTR pszClassName)
 {
     if (!g_hHookCreate)
         g_hHookCreate = ::SetWindowsHookExA(WH_CBT, AfxCbtFilterHook, NULL, ::GetCurrentThreadId());
     g_pWndInit = pWnd;
+    if (pszClassName == NULL)
+        g_szInitClass[0] = '\0';
+    else if (IS_INTRESOURCE(pszClassName))
+        wsprintfA(g_szInitClass, "#%u", (unsigned)LOWORD((ULONG_PTR)pszClassName));
+    else
+        lstrcpynA(g_szInitClass, pszClassName, sizeof(g_szInitClass));
 }
 
 BOOL AfxUnhookWindowCreate()
@@ -294,6 +355,7 @@ BOOL AfxUnhookWindowCreate()
     }
     BOOL bTied = (g_pWndInit == NULL);
     g_pWndInit = NULL;
+    g_szInitClass[0] = '\0';
     return bTied;
 }
 
@@ -301,7 +363,7 @@ BOOL AfxUnhookWindowCreate()
 // CWnd
 
 CWnd::CWnd()
-    : m_hWnd(NULL), m_pfnSuper(NULL), m_currentMsg(), m_bLockoutNotify(FALSE), m_pWrappers(NULL)
+    : m_hWnd(NULL), m_pfnSuper(NULL), m_bLockoutNotify(FALSE), m_pWrappers(NULL)
 {
 }
 
@@ -368,7 +430,7 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR pszClassName, LPCSTR pszWindowName, 
 {
     if (m_hWnd)
         return FALSE;
-    AfxHookWindowCreate(this);
+    AfxHookWindowCreate(this, pszClassName);
     HWND hWnd = ::CreateWindowExA(dwExStyle, pszClassName, pszWindowName, dwStyle, x, y, cx, cy,
                                   hWndParent, (HMENU)(UINT_PTR)nID, AfxGetInstanceHandle(), NULL);
     AfxUnhookWindowCreate();
@@ -387,8 +449,12 @@ BOOL CWnd::DestroyWindow()
     if (!m_hWnd)
         return FALSE;
     HWND hWnd = m_hWnd;
+    const bool bTied = FromHandlePermanent(hWnd) == this;
     BOOL bResult = ::DestroyWindow(hWnd);
-    if (m_hWnd == hWnd)   // not tied: WM_NCDESTROY did not come through us
+    // A tied window's WM_NCDESTROY has untied it, and PostNcDestroy may have
+    // deleted this object: it is not touched again unless the window is
+    // still entered for it (its last message did not come through us).
+    if (!bTied || TiedWindows().Find(hWnd) == this)
         Detach();
     return bResult;
 }
@@ -526,7 +592,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CWnd::Default()
 {
-    return DefWindowProc(m_currentMsg.message, m_currentMsg.wParam, m_currentMsg.lParam);
+    const MSG& msg = GetCurrentMessage();
+    return DefWindowProc(msg.message, msg.wParam, msg.lParam);
 }
 
 int CWnd::OnCreate(LPCREATESTRUCT)

@@ -10,20 +10,27 @@
 // message map and passes everything else to the procedure it replaced.
 // Windows are tied to objects at one of three moments:
 //   - dialogs and property pages: in WM_INITDIALOG, from the lParam the
-//     dialog was created with (CDialog.cpp, AfxSheet.cpp);
+//     dialog was created with (AfxDialog.cpp, AfxSheet.cpp);
 //   - windows the framework creates (CWnd::CreateEx, the property sheet):
-//     through the "window being created" slot, read by a CBT hook at the
-//     first window of the call (AfxHookWindowCreate below);
+//     through the "window being created" slot, read by a CBT hook when the
+//     first window of the expected class is created (AfxHookWindowCreate
+//     below). Other windows created meanwhile are left alone: on Windows 8
+//     and later the system creates the thread's default IME window in the
+//     middle of its first top-level window's creation;
 //   - existing controls: SubclassWindow / SubclassDlgItem / DDX_Control.
 // AfxWndProc looks the object up first in an in-process table by handle,
 // kept in step with the property (entered by the tie, removed by the untie):
 // under Wine every property read is a trip to the server, and a list-view
 // sends its parent a notification per inserted row. The property stays the
 // record; the table only saves asking the window manager for it.
-// The tie is undone at WM_NCDESTROY: the property is removed, the original
-// procedure put back and m_hWnd cleared; the object lives on (objects outlive
-// their windows). Destroying an object whose window still exists only unties
-// the window.
+// The tie is undone when the window's last message, WM_NCDESTROY, has been
+// handled: the property and the table entry are removed and m_hWnd cleared,
+// then PostNcDestroy runs (the one place where an object may delete itself).
+// The window keeps AfxWndProc as its procedure for the moment it has left;
+// AfxWndProc passes a message for a window without an object to
+// DefWindowProc. The object lives on (objects outlive their windows).
+// UnsubclassWindow, and destroying an object whose window still exists, put
+// the original procedure back and untie the window.
 //
 // Windows the program did not tie to an object (a label reached with
 // GetDlgItem, say) get a small non-owning wrapper owned by the CWnd that
@@ -221,8 +228,12 @@ void AfxSetInstanceHandle(HINSTANCE hInstance);
 // it has it, else the executable.
 HINSTANCE AfxFindResourceHandle(LPCSTR pszName, LPCSTR pszType);
 
-// Loads icon nID from the resource handle, else from the executable.
+// Loads icon nID from the resource handle, else from the executable, at the
+// system's large icon size (shared: never destroyed).
 HICON AfxLoadIcon(UINT nIDResource);
+// Loads the image of icon nID that suits cx by cy pixels (a size from
+// GetSystemMetrics, say); the caller destroys it with DestroyIcon.
+HICON AfxLoadIcon(UINT nIDResource, int cx, int cy);
 
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
@@ -242,9 +253,11 @@ int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = (UINT)-1);
 #define AFX_IDP_PARSE_INT 0xF110
 #endif
 
-// The "window being created" slot: the next window created on this thread
-// is tied to pWnd (see the top of this file). Always paired with Unhook.
-void AfxHookWindowCreate(CWnd* pWnd);
+// The "window being created" slot: the next window of class pszClassName (a
+// name or a class atom such as WC_DIALOG; NULL: any class) created on this
+// thread is tied to pWnd; IME windows are never tied (see the top of this
+// file). Always paired with Unhook.
+void AfxHookWindowCreate(CWnd* pWnd, LPCSTR pszClassName);
 BOOL AfxUnhookWindowCreate();   // FALSE when no window was tied
 
 // ---------------------------------------------------------------------------
@@ -346,8 +359,8 @@ protected:
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Passes the message being handled on to DefWindowProc.
     LRESULT Default();
-    // The message being handled (message 0 outside a handler).
-    const MSG& GetCurrentMessage() const { return m_currentMsg; }
+    // The message this window is handling (message 0 outside its handlers).
+    const MSG& GetCurrentMessage() const;
     // Called when the data exchange runs; the default exchanges nothing.
     virtual void DoDataExchange(CDataExchange* pDX);
     // Called after the window is gone (after WM_NCDESTROY). The default ends
@@ -363,7 +376,6 @@ private:
     void FreeWrappers();
 
     WNDPROC m_pfnSuper;
-    MSG m_currentMsg;                 // the message being handled, for Default()
     BOOL m_bLockoutNotify;            // TRUE while UpdateData runs: control notifications are ignored
     struct Wrapper;
     Wrapper* m_pWrappers;             // wrappers handed out by GetDlgItem/GetParent

@@ -94,7 +94,10 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "The Device Service authors"
 !define MUI_UNICON "..\lang\art\app.ico"
 !define MUI_ABORTWARNING
 !define MUI_LANGDLL_ALWAYSSHOW
-!define MUI_FINISHPAGE_RUN "$INSTDIR\ServiceApp.exe"
+; The finish page starts the program as the signed-in user, not with the
+; installer's elevated rights (see RunAsUser below).
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION RunAsUser
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
@@ -279,6 +282,109 @@ Section "-Program"
     SetErrorLevel 3
   ${EndIf}
 SectionEnd
+
+;--------------------------------
+; Starting the program from the finish page
+
+; The installer runs elevated, and whatever it starts itself runs elevated
+; too: the program's single-instance slot would then belong to an elevated
+; process, and a later normal start could not open it. The user's own shell
+; runs unelevated, so the program is started through it: the desktop's shell
+; window (IShellWindows::FindWindowSW), its top-level browser, the active
+; shell view's background object, its Application object and that object's
+; IShellDispatch2::ShellExecute. Without a desktop shell (another shell, or
+; none), Explorer is asked to open the program: a running Explorer hands the
+; request to the user's shell.
+Function RunAsUser
+  StrCpy $R0 0                      ; 1 once the shell took the request
+  StrCpy $0 0                       ; IShellWindows
+  StrCpy $1 0                       ; the desktop's IDispatch
+  StrCpy $2 0                       ; IServiceProvider
+  StrCpy $3 0                       ; IShellBrowser
+  StrCpy $4 0                       ; IShellView
+  StrCpy $5 0                       ; the view's background IDispatch
+  StrCpy $6 0                       ; IShellFolderViewDual
+  StrCpy $7 0                       ; the Application IDispatch
+  StrCpy $8 0                       ; IShellDispatch2
+  System::Call '*(&i16 0) p.R1'     ; an empty VARIANT (VT_EMPTY)
+  System::Call 'ole32::CoCreateInstance(g "{9BA05972-F6A8-11CF-A442-00A0C90A8F39}", p 0, i 4, g "{85CB6900-4D95-11CF-960C-0080C7F4EE85}", *p .r0) i.R2'
+  ${If} $R2 = 0
+    ; FindWindowSW(empty, empty, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, &dispatch): S_OK when found
+    System::Call '$0->15(p R1, p R1, i 8, *i .R3, i 1, *p .r1) i.R2'
+  ${EndIf}
+  ${If} $R2 = 0
+  ${AndIf} $1 P<> 0
+    System::Call '$1->0(g "{6D5140C1-7436-11CE-8034-00AA006009FA}", *p .r2) i.R2'
+  ${Else}
+    StrCpy $R2 1
+  ${EndIf}
+  ${If} $R2 = 0
+    ; QueryService(SID_STopLevelBrowser, IID_IShellBrowser)
+    System::Call '$2->3(g "{4C96BE40-915C-11CF-99D3-00AA004AE837}", g "{000214E2-0000-0000-C000-000000000046}", *p .r3) i.R2'
+  ${EndIf}
+  ${If} $R2 = 0
+    System::Call '$3->15(*p .r4) i.R2'                                          ; QueryActiveShellView
+  ${EndIf}
+  ${If} $R2 = 0
+    System::Call '$4->15(i 0, g "{00020400-0000-0000-C000-000000000046}", *p .r5) i.R2'  ; GetItemObject(SVGIO_BACKGROUND, IID_IDispatch)
+  ${EndIf}
+  ${If} $R2 = 0
+    System::Call '$5->0(g "{E7A1AF80-4D96-11CF-960C-0080C7F4EE85}", *p .r6) i.R2'      ; IShellFolderViewDual
+  ${EndIf}
+  ${If} $R2 = 0
+    System::Call '$6->7(*p .r7) i.R2'                                           ; get_Application
+  ${EndIf}
+  ${If} $R2 = 0
+    System::Call '$7->0(g "{A4C6892C-3BA9-11D2-9DEA-00C04FB16162}", *p .r8) i.R2'      ; IShellDispatch2
+  ${EndIf}
+  ${If} $R2 = 0
+    ; ShellExecute(file, args, dir, operation, show): the program starts in
+    ; its own folder.
+    System::Call 'oleaut32::SysAllocString(w "$INSTDIR\ServiceApp.exe") p.R4'
+    System::Call 'oleaut32::SysAllocString(w "$INSTDIR") p.R5'
+    ; On the stack a VARIANT is four words: vt and reserved, reserved, the
+    ; value, padding. Arguments empty, the folder a VT_BSTR (8), the
+    ; operation empty (the default verb), the show state VT_I4 (3) SW_SHOWNORMAL.
+    System::Call '$8->31(p R4, i 0, i 0, i 0, i 0, i 8, i 0, p R5, i 0, i 0, i 0, i 0, i 0, i 3, i 0, i 1, i 0) i.R2'
+    ${If} $R2 = 0
+      StrCpy $R0 1
+    ${EndIf}
+    System::Call 'oleaut32::SysFreeString(p R4)'
+    System::Call 'oleaut32::SysFreeString(p R5)'
+  ${EndIf}
+  ; Release what was handed out, the last first.
+  ${If} $8 P<> 0
+    System::Call '$8->2()'
+  ${EndIf}
+  ${If} $7 P<> 0
+    System::Call '$7->2()'
+  ${EndIf}
+  ${If} $6 P<> 0
+    System::Call '$6->2()'
+  ${EndIf}
+  ${If} $5 P<> 0
+    System::Call '$5->2()'
+  ${EndIf}
+  ${If} $4 P<> 0
+    System::Call '$4->2()'
+  ${EndIf}
+  ${If} $3 P<> 0
+    System::Call '$3->2()'
+  ${EndIf}
+  ${If} $2 P<> 0
+    System::Call '$2->2()'
+  ${EndIf}
+  ${If} $1 P<> 0
+    System::Call '$1->2()'
+  ${EndIf}
+  ${If} $0 P<> 0
+    System::Call '$0->2()'
+  ${EndIf}
+  System::Free $R1
+  ${If} $R0 = 0
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\ServiceApp.exe"'
+  ${EndIf}
+FunctionEnd
 
 ;--------------------------------
 ; Uninstalling

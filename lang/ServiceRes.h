@@ -23,6 +23,7 @@
 #define IDI_DEVICE_TYPE2                6420    // copier: device type 2
 #define IDI_DEVICE_TYPE0                6423    // scanner: device type 0
 #define IDB_LOGO                        6422    // the maker's logo beside the Close button
+#define IDB_LOGO_LARGE                  6424    // the same logo for 144 DPI
 
 // ---------------------------------------------------------------------------
 // Application and sheet
@@ -31,6 +32,7 @@
 #define IDS_NO_SERVICE_TEXT             23484   // message box text: device service missing
 #define IDS_APP_TITLE                   23493   // application title, tail of every sheet title
 #define IDS_SHEET_TITLE                 23494   // head of the sheet title before a device is chosen
+#define IDS_INSTANCE_SLOT_FAILED        23497   // FormatMessage: %1!lu! the system's error code
 
 // The framework's prompt for a field that does not hold an integer.
 #ifndef AFX_IDP_PARSE_INT
@@ -129,6 +131,8 @@
 #define IDS_MEM_DEFAULT_LABEL           23488
 #define IDS_MEM_WRITE_FAILED            23489   // printf: location
 #define IDS_MEM_RESTORE_DEFAULT         23490
+#define IDS_MEM_VALUE_RANGE_TEXT        23498   // FormatMessage: %1!d! lowest, %2!d! highest value
+#define IDS_MEM_VALUE_RANGE_CAPTION     23499
 
 // ---------------------------------------------------------------------------
 // Device tasks page
@@ -284,5 +288,8 @@
 #define IDS_DRV_CHOICE3                 23474
 #define IDS_DRV_DEFAULTS                23475
 #define IDS_DRV_APPLY                   23476
+#define IDS_DRV_NOT_TAKEN               23500   // FormatMessage: %1 the settings not taken, one a line
+#define IDS_DRV_NUMBER_NAME             23501   // the number setting, in that message
+#define IDS_DRV_OPTION5_NAME            23502   // the setting without a control, in that message
 
 #endif // SERVICERES_H

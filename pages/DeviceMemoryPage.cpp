@@ -2,6 +2,7 @@
 #include "pages/DeviceMemoryPage.h"
 
 #include "lang/ServiceRes.h"
+#include "pages/PageSupport.h"
 #include "service/ComRef.h"
 #include "service/DeviceService.h"
 
@@ -95,16 +96,7 @@ BOOL CDeviceMemoryPage::OnInitDialog()
     CPropertyPage::OnInitDialog();
     SetModified(FALSE);
 
-    CString text;
-    text.LoadString(IDS_MEMORY_PAGE);
-    SetWindowText(text);
-
-    struct Label
-    {
-        int nID;
-        UINT nText;
-    };
-    static const Label labels[] = {
+    static const ControlText kTexts[] = {
         { IDC_MEM_GROUP, IDS_MEM_GROUP },
         { IDC_MEM_LOCATION_LABEL, IDS_MEM_LOCATION_LABEL },
         { IDC_MEM_CURRENT_LABEL, IDS_MEM_CURRENT_LABEL },
@@ -116,11 +108,7 @@ BOOL CDeviceMemoryPage::OnInitDialog()
         { IDC_MEM_REPORT, IDS_MEM_REPORT },
         { IDC_MEM_REPORT_LABEL, IDS_MEM_REPORT_LABEL },
     };
-    for (const Label& label : labels)
-    {
-        text.LoadString(label.nText);
-        SetDlgItemText(label.nID, text);
-    }
+    SetControlTexts(*this, IDS_MEMORY_PAGE, kTexts);
 
     // The location field's focus handler puts the page into "choose location".
     m_editLocation.SetFocus();
@@ -129,25 +117,12 @@ BOOL CDeviceMemoryPage::OnInitDialog()
 
 BOOL CDeviceMemoryPage::OnSetActive()
 {
-    if (CheckDeviceChanged())
+    if (DeviceChanged(m_dwLastDevice))
     {
         m_nLocation = 0;
         UpdateData(FALSE);
     }
     return CPropertyPage::OnSetActive();
-}
-
-bool CDeviceMemoryPage::CheckDeviceChanged()
-{
-    if (g_pDeviceService == NULL)
-        return false;
-    long identity = 0;
-    if (FAILED(g_pDeviceService->GetCurrentDevice(&identity)))
-        return false;
-    if ((DWORD)identity == m_dwLastDevice)
-        return false;
-    m_dwLastDevice = (DWORD)identity;
-    return true;
 }
 
 void CDeviceMemoryPage::OnLocationChange()
@@ -161,20 +136,32 @@ void CDeviceMemoryPage::OnLocationChange()
     }
     m_btnRead.EnableWindow(FALSE);
     m_bLocationOutOfRange = true;
-
-    CString text;
-    text.FormatMessage((UINT)IDS_MEM_RANGE_TEXT, (int)kLowestLocation, (int)kHighestLocation);
-    CString caption;
-    caption.LoadString(IDS_MEM_RANGE_CAPTION);
-    AfxShowMessageBox(NULL, text, caption, MB_ICONINFORMATION | MB_OK);
+    ShowRangeMessage(IDS_MEM_RANGE_TEXT, IDS_MEM_RANGE_CAPTION, kLowestLocation, kHighestLocation);
 }
 
 void CDeviceMemoryPage::OnValueChange()
 {
     UpdateData(TRUE);
-    // Only ever arms Write: a value out of range leaves it as it was.
-    if (m_nNewValue >= kLowestValue && m_nNewValue <= kHighestValue && m_nNewValue != m_nCurrentValue)
-        m_btnWrite.EnableWindow(TRUE);
+    if (IsValueInRange(m_nNewValue))
+    {
+        // Arms Write, unless the value is the one the location holds.
+        if (m_nNewValue != m_nCurrentValue)
+            m_btnWrite.EnableWindow(TRUE);
+        return;
+    }
+    // Treated as an out-of-range location is: Write goes off, and the user
+    // is told the range, once for every change that leaves it outside.
+    m_btnWrite.EnableWindow(FALSE);
+    ShowRangeMessage(IDS_MEM_VALUE_RANGE_TEXT, IDS_MEM_VALUE_RANGE_CAPTION, kLowestValue, kHighestValue);
+}
+
+void CDeviceMemoryPage::ShowRangeMessage(UINT nIDText, UINT nIDCaption, int nLowest, int nHighest)
+{
+    CString text;
+    text.FormatMessage(nIDText, nLowest, nHighest);
+    CString caption;
+    caption.LoadString(nIDCaption);
+    AfxShowMessageBox(NULL, text, caption, MB_ICONINFORMATION | MB_OK);
 }
 
 void CDeviceMemoryPage::OnLocationUpdate()
@@ -271,7 +258,24 @@ long CDeviceMemoryPage::ReadCurrentValue()
 
 void CDeviceMemoryPage::OnWrite()
 {
-    UpdateData(TRUE);
+    // A field that does not parse (pasted text) has been reported and has
+    // the focus: nothing is written.
+    if (!UpdateData(TRUE))
+        return;
+
+    // A value the location cannot hold (pasted, or a default the device
+    // gave) is never sent: the user is told the range, as while typing.
+    if (!IsValueInRange(m_nNewValue))
+    {
+        m_btnWrite.EnableWindow(FALSE);
+        ShowRangeMessage(IDS_MEM_VALUE_RANGE_TEXT, IDS_MEM_VALUE_RANGE_CAPTION, kLowestValue, kHighestValue);
+        if (m_editValue.IsWindowEnabled())
+        {
+            SelectAll(m_editValue);
+            m_editValue.SetFocus();
+        }
+        return;
+    }
 
     if (m_nCurrentValue == m_nNewValue)
     {

@@ -47,8 +47,6 @@ protected:
     // The value stored at the location, read in an exchange of its own; 0 when
     // any step fails or the answer is not a 32-bit integer.
     long ReadCurrentValue();
-    // TRUE when the device service names another current device than last time.
-    bool CheckDeviceChanged();
 
     CButton m_btnRestoreDefault;
     long m_nDefaultValue;
@@ -68,4 +66,7 @@ protected:
 private:
     // Selects the whole text of a field (and scrolls the caret into view).
     static void SelectAll(CEdit& edit);
+    static bool IsValueInRange(long nValue) { return nValue >= kLowestValue && nValue <= kHighestValue; }
+    // The information box that tells the range a field takes.
+    static void ShowRangeMessage(UINT nIDText, UINT nIDCaption, int nLowest, int nHighest);
 };

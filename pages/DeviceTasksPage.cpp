@@ -2,6 +2,7 @@
 #include "pages/DeviceTasksPage.h"
 
 #include "lang/ServiceRes.h"
+#include "pages/PageSupport.h"
 #include "service/ComRef.h"
 
 BEGIN_MESSAGE_MAP(CDeviceTasksPage, CPropertyPage)
@@ -32,27 +33,13 @@ BOOL CDeviceTasksPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
 
-    CString text;
-    text.LoadString(IDS_TASKS_PAGE);
-    SetWindowText(text);
-
-    static const struct
-    {
-        int nControl;
-        UINT nString;
-    } labels[] = {
+    static const ControlText kTexts[] = {
         { IDC_TASK_FIRST_LABEL, IDS_TASK_FIRST_LABEL },
         { IDC_TASK_SECOND_LABEL, IDS_TASK_SECOND_LABEL },
         { IDC_TASKS_NOTE, IDS_TASKS_NOTE },
         { IDC_TASKS_SPARE_NOTE, IDS_TASKS_NOTE },
     };
-    for (const auto& label : labels)
-    {
-        text.LoadString(label.nString);
-        CWnd* pControl = GetDlgItem(label.nControl);
-        if (pControl != NULL)
-            pControl->SetWindowText(text);
-    }
+    SetControlTexts(*this, IDS_TASKS_PAGE, kTexts);
     static const int hidden[] = { IDC_TASKS_SPARE_NOTE, IDC_TASK_FIRST_SPARE };
     for (int nControl : hidden)
     {
@@ -62,28 +49,14 @@ BOOL CDeviceTasksPage::OnInitDialog()
     }
 
     // A window of this page object created a second time starts from scratch.
-    if (m_pTasks != NULL)
-    {
-        IServiceTasks* pOld = m_pTasks;
-        m_pTasks = NULL;
-        pOld->Release();
-    }
+    ReleaseInterface(m_pTasks);
 
     if (g_pDeviceService != NULL)
     {
         ComRef<IUnknown> object;
-        if (SUCCEEDED(g_pDeviceService->GetDeviceTasks(object.Out())) && object)
-        {
-            const HRESULT hr = object->QueryInterface(IID_IServiceTasks, reinterpret_cast<void**>(&m_pTasks));
-            // An object that refuses the interface but still writes a pointer:
-            // that pointer is released at once, and the buttons stay inert.
-            if (FAILED(hr) && m_pTasks != NULL)
-            {
-                IServiceTasks* pRefused = m_pTasks;
-                m_pTasks = NULL;
-                pRefused->Release();
-            }
-        }
+        // An object that refuses the interface leaves the buttons inert.
+        if (SUCCEEDED(g_pDeviceService->GetDeviceTasks(object.Out())))
+            QueryInterfaceInto(object.Get(), IID_IServiceTasks, m_pTasks);
         // The object is released here whether or not GetDeviceTasks succeeded;
         // the page keeps only the interface.
         object.Release();
@@ -109,10 +82,5 @@ void CDeviceTasksPage::OnDestroy()
     // The pointer is cleared as the interface is released, so that nothing
     // after WM_DESTROY (a late click, a second window of this page object)
     // can reach a released interface or release it twice.
-    if (m_pTasks != NULL)
-    {
-        IServiceTasks* pTasks = m_pTasks;
-        m_pTasks = NULL;
-        pTasks->Release();
-    }
+    ReleaseInterface(m_pTasks);
 }

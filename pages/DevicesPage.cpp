@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "lang/ServiceRes.h"
+#include "pages/PageSupport.h"
 #include "service/BstrText.h"
 #include "service/ComRef.h"
 
@@ -13,12 +14,35 @@ BEGIN_MESSAGE_MAP(CDevicesPage, CPropertyPage)
     ON_NOTIFY(NM_CLICK, IDC_DEVICE_LIST, OnClickDeviceList)
     ON_NOTIFY(NM_DBLCLK, IDC_DEVICE_LIST, OnDblclkDeviceList)
     ON_NOTIFY(LVN_KEYDOWN, IDC_DEVICE_LIST, OnKeydownDeviceList)
+    ON_NOTIFY(LVN_ITEMCHANGED, IDC_DEVICE_LIST, OnItemchangedDeviceList)
 END_MESSAGE_MAP()
 
 namespace
 {
 
 const UINT kSelectedFocused = LVIS_SELECTED | LVIS_FOCUSED;
+
+// Column widths in dialog units, so that they grow with the dialog font and
+// the screen's DPI: the name, the first column text; the second column
+// takes the rest of the list, and at least kMinLastColumnDlu.
+const int kNameColumnDlu = 120;
+const int kText1ColumnDlu = 100;
+const int kMinLastColumnDlu = 50;
+
+// Sets the list's selection from the page's own code: the changes this
+// makes are not the user's, and the code that makes them shows the device.
+class SelectingGuard
+{
+public:
+    explicit SelectingGuard(bool& bSelecting) : m_bSelecting(bSelecting), m_bOld(bSelecting) { m_bSelecting = true; }
+    ~SelectingGuard() { m_bSelecting = m_bOld; }
+
+private:
+    SelectingGuard(const SelectingGuard&);
+    SelectingGuard& operator=(const SelectingGuard&);
+    bool& m_bSelecting;
+    bool m_bOld;
+};
 
 // The most devices the list takes, and how many positions in a row may give
 // no device before the rest of a claimed count is taken to be empty.
@@ -63,7 +87,8 @@ std::string ReadText(IServiceDevice* pDevice, Getter getter)
 CDevicesPage::CDevicesPage()
     : CPropertyPage(IDD_DEVICES_PAGE, 0), m_nDetailNumber(0), m_nCurrentRow(-1), m_nCurrentDeviceId(0),
       m_mapDeviceIds(10), m_nColText1(0), m_nColText2(0), m_nColName(0), m_nImageType0(0), m_nImageType3(0),
-      m_nImageType2(0), m_nImageType1(0), m_pImageList(NULL), m_pDevices(NULL)
+      m_nImageType2(0), m_nImageType1(0), m_pImageList(NULL), m_pDevices(NULL), m_bSelecting(false),
+      m_nRowShownByChange(-1)
 {
 }
 
@@ -94,47 +119,50 @@ BOOL CDevicesPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
 
-    CString text;
-    text.LoadString(IDS_DEVICES_PAGE);
-    SetWindowText(text);
-    static const struct { int nID; UINT nIDText; } kLabels[] = {
+    static const ControlText kTexts[] = {
         { IDC_DETAIL_TEXT1_FRAME, IDS_DETAIL_TEXT1_LABEL },
         { IDC_DETAIL_TEXT2_FRAME, IDS_DETAIL_TEXT2_LABEL },
         { IDC_DETAIL_NUMBER_FRAME, IDS_DETAIL_NUMBER_LABEL },
         { IDC_DETAIL_TEXT3_FRAME, IDS_DETAIL_TEXT3_LABEL },
         { IDC_DEVICES_HINT, IDS_DEVICES_HINT },
     };
-    for (const auto& label : kLabels)
-    {
-        text.LoadString(label.nIDText);
-        if (CWnd* pWnd = GetDlgItem(label.nID))
-            pWnd->SetWindowText(text);
-    }
+    SetControlTexts(*this, IDS_DEVICES_PAGE, kTexts);
+    CString text;
 
     // The small icons: one per device type family, at fixed indexes 0 to 3
-    // in the order they are added.
+    // in the order they are added; 32-bit with a mask, at the system's small
+    // icon size, each from the icon's own image for that size.
     m_pImageList = new CImageList;
     m_listDevices.SetExtendedStyle(LVS_EX_FULLROWSELECT);
-    m_pImageList->Create(16, 16, ILC_MASK, 4, 4);
-    m_pImageList->Add(AfxLoadIcon(IDI_DEVICE_TYPE1));
-    m_pImageList->Add(AfxLoadIcon(IDI_DEVICE_TYPE2));
-    m_pImageList->Add(AfxLoadIcon(IDI_DEVICE_TYPE3));
-    m_pImageList->Add(AfxLoadIcon(IDI_DEVICE_TYPE0));
+    const int cxIcon = ::GetSystemMetrics(SM_CXSMICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYSMICON);
+    m_pImageList->Create(cxIcon, cyIcon, ILC_COLOR32 | ILC_MASK, 4, 4);
+    static const UINT kIcons[] = { IDI_DEVICE_TYPE1, IDI_DEVICE_TYPE2, IDI_DEVICE_TYPE3, IDI_DEVICE_TYPE0 };
+    for (UINT nIDIcon : kIcons)
+    {
+        HICON hIcon = AfxLoadIcon(nIDIcon, cxIcon, cyIcon);
+        m_pImageList->Add(hIcon);   // the list keeps a copy
+        if (hIcon != NULL)
+            ::DestroyIcon(hIcon);
+    }
     m_nImageType1 = 0;
     m_nImageType2 = 1;
     m_nImageType3 = 2;
     m_nImageType0 = 3;
     m_listDevices.SetImageList(m_pImageList, LVSIL_SMALL);
 
+    RECT widths = { kNameColumnDlu, 0, kText1ColumnDlu, 0 };   // left and right: two widths
+    ::MapDialogRect(m_hWnd, &widths);
     text.LoadString(IDS_COLUMN_NAME);
-    m_listDevices.InsertColumn(0, text, LVCFMT_LEFT, 200, -1);
+    m_listDevices.InsertColumn(0, text, LVCFMT_LEFT, widths.left, -1);
     text.LoadString(IDS_COLUMN_TEXT1);
-    m_listDevices.InsertColumn(1, text, LVCFMT_LEFT, 110, 1);
+    m_listDevices.InsertColumn(1, text, LVCFMT_LEFT, widths.right, 1);
     text.LoadString(IDS_COLUMN_TEXT2);
-    m_listDevices.InsertColumn(2, text, LVCFMT_LEFT, 200, 2);
+    m_listDevices.InsertColumn(2, text, LVCFMT_LEFT, widths.right, 2);
     m_nColName = 0;
     m_nColText1 = 1;
     m_nColText2 = 2;
+    FitLastColumn();
 
     if (g_pDeviceService == NULL)
         return TRUE;
@@ -142,27 +170,25 @@ BOOL CDevicesPage::OnInitDialog()
     ComRef<IUnknown> devicesObject;
     if (SUCCEEDED(g_pDeviceService->GetDevices(devicesObject.Out())))
     {
-        if (m_pDevices != NULL)
-        {
-            m_pDevices->Release();
-            m_pDevices = NULL;
-        }
-        if (devicesObject.Get() != NULL)
-        {
-            HRESULT hr = devicesObject->QueryInterface(IID_IServiceDevices, reinterpret_cast<void**>(&m_pDevices));
-            if (FAILED(hr) && m_pDevices != NULL)
-            {
-                // A refusal that still handed out a pointer: give it back.
-                m_pDevices->Release();
-                m_pDevices = NULL;
-            }
-        }
+        QueryInterfaceInto(devicesObject.Get(), IID_IServiceDevices, m_pDevices);
         if (m_pDevices != NULL)
             LoadDeviceList();
+        FitLastColumn();   // the rows may have brought a scroll bar
         SelectCurrentDevice();
     }
     // devicesObject releases the object here; the page keeps m_pDevices.
     return TRUE;
+}
+
+void CDevicesPage::FitLastColumn()
+{
+    RECT client;
+    m_listDevices.GetClientRect(&client);
+    RECT minimum = { kMinLastColumnDlu, 0, 0, 0 };
+    ::MapDialogRect(m_hWnd, &minimum);
+    const int rest = (client.right - client.left) - m_listDevices.GetColumnWidth(m_nColName) -
+                     m_listDevices.GetColumnWidth(m_nColText1);
+    m_listDevices.SetColumnWidth(m_nColText2, rest > minimum.left ? rest : minimum.left);
 }
 
 void CDevicesPage::LoadDeviceList()
@@ -286,7 +312,10 @@ void CDevicesPage::SelectCurrentDevice()
             }
         }
     }
-    m_listDevices.SetItemState(nRow, kSelectedFocused, kSelectedFocused);
+    {
+        SelectingGuard selecting(m_bSelecting);
+        m_listDevices.SetItemState(nRow, kSelectedFocused, kSelectedFocused);
+    }
     ShowSelectedDevice();
     UpdateSheetTitle();
 }
@@ -302,7 +331,10 @@ void CDevicesPage::ShowSelectedDevice()
         // A click on empty space cleared the selection: keep the row we had
         // (-1 is no row; it must not reach the list, where it means every row).
         if (m_nCurrentRow >= 0)
+        {
+            SelectingGuard selecting(m_bSelecting);
             m_listDevices.SetItemState(m_nCurrentRow, kSelectedFocused, kSelectedFocused);
+        }
         return;
     }
 
@@ -349,17 +381,44 @@ void CDevicesPage::UpdateSheetTitle()
         pSheet->SetWindowText(title);
 }
 
-void CDevicesPage::OnClickDeviceList(NMHDR*, LRESULT* pResult)
+void CDevicesPage::OnItemchangedDeviceList(NMHDR* pNMHDR, LRESULT* pResult)
 {
+    *pResult = 0;
+    // Whatever moved the selection (a click, a key, the list's type-ahead
+    // search on the first letters of a name), the row that gained it is the
+    // device to work on: made current once for this change.
+    const NMLISTVIEW* pChange = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
+    if (m_bSelecting || m_pDevices == NULL || pChange->iItem < 0 || !(pChange->uChanged & LVIF_STATE))
+        return;
+    if (!(pChange->uNewState & LVIS_SELECTED) || (pChange->uOldState & LVIS_SELECTED))
+        return;
     ShowSelectedDevice();
     UpdateSheetTitle();
+    m_nRowShownByChange = pChange->iItem;
+}
+
+void CDevicesPage::OnClickDeviceList(NMHDR*, LRESULT* pResult)
+{
     *pResult = 0;
+    // A click that selected another row has made it current already.
+    const int nSelected = m_listDevices.GetNextItem(-1, LVNI_SELECTED);
+    const bool bShown = nSelected != -1 && nSelected == m_nRowShownByChange;
+    m_nRowShownByChange = -1;
+    if (bShown)
+        return;
+    // The row that was selected already (read again), or empty space (the
+    // row shown before is selected again).
+    ShowSelectedDevice();
+    UpdateSheetTitle();
 }
 
 void CDevicesPage::OnDblclkDeviceList(NMHDR*, LRESULT* pResult)
 {
     if (m_nCurrentRow >= 0)
+    {
+        SelectingGuard selecting(m_bSelecting);
         m_listDevices.SetItemState(m_nCurrentRow, kSelectedFocused, kSelectedFocused);
+    }
     *pResult = 0;
 }
 
@@ -410,7 +469,11 @@ void CDevicesPage::OnKeydownDeviceList(NMHDR* pNMHDR, LRESULT* pResult)
     }
 
     m_nCurrentRow = nRow;
-    m_listDevices.SetItemState((int)nRow, LVIS_SELECTED, LVIS_SELECTED);
+    m_nRowShownByChange = -1;
+    {
+        SelectingGuard selecting(m_bSelecting);
+        m_listDevices.SetItemState((int)nRow, LVIS_SELECTED, LVIS_SELECTED);
+    }
     ShowSelectedDevice();
     UpdateSheetTitle();
 }
@@ -424,11 +487,7 @@ void CDevicesPage::OnDestroy()
         m_listDevices.SetImageList(NULL, LVSIL_SMALL);
     delete m_pImageList;
     m_pImageList = NULL;
-    if (m_pDevices != NULL)
-    {
-        m_pDevices->Release();
-        m_pDevices = NULL;
-    }
+    ReleaseInterface(m_pDevices);
     FreeDeviceIds();
 }
 

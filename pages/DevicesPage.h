@@ -28,6 +28,7 @@ protected:
     void OnClickDeviceList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnDblclkDeviceList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnKeydownDeviceList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnItemchangedDeviceList(NMHDR* pNMHDR, LRESULT* pResult);
 
     // Fills the list: one row per device with its name and icon, then the
     // column texts of every row found through its name.
@@ -45,6 +46,8 @@ protected:
     int GetTypeImage(long nType) const;
     // Frees every id cell of m_mapDeviceIds and empties the map.
     void FreeDeviceIds();
+    // Widens the last column to the list's right edge.
+    void FitLastColumn();
 
     long m_nDetailNumber;
     long m_nCurrentRow;
@@ -67,6 +70,8 @@ protected:
     CString m_strDetail3;
     CString m_strDetail1;
     IServiceDevices* m_pDevices;
+    bool m_bSelecting;          // the page itself is changing the selection
+    int m_nRowShownByChange;    // the row a selection change made current, until the click that made it
 
     DECLARE_MESSAGE_MAP()
 };

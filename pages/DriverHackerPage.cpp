@@ -2,6 +2,7 @@
 #include "pages/DriverHackerPage.h"
 
 #include "lang/ServiceRes.h"
+#include "pages/PageSupport.h"
 #include "service/BstrText.h"
 #include "service/ComRef.h"
 
@@ -36,15 +37,19 @@ namespace
 {
 
 typedef HRESULT (STDMETHODCALLTYPE IServiceDriverSettings::*LongGetter)(long*);
+typedef HRESULT (STDMETHODCALLTYPE IServiceDriverSettings::*LongSetter)(long);
 
-// Runs a getter of an on/off setting into its member. The member is the
-// preset, so a getter that writes nothing leaves it as it was.
-void GetInto(IServiceDriverSettings* pSettings, LongGetter getter, BOOL& member)
+// How a setting's value on the interface maps to its member.
+enum Kind
 {
-    long value = member;
-    (pSettings->*getter)(&value);
-    member = (BOOL)value;
-}
+    kOption,   // on/off, as it comes
+    kNumber,   // as it comes; bounded by the device's maximum when written
+    kChoice,   // the radio index is the low 16 bits; SetChoice takes 16 bits
+    kSwitch    // 1 is the first radio button, anything else the second
+};
+
+// The settings object the page uses: settings set 2.
+const long kDriverSettingsSet = 2;
 
 // The radio index of a choice value: its low 16 bits, sign-extended.
 short ChoiceBits(long value)
@@ -58,17 +63,95 @@ int SwitchIndex(long value)
     return value == 1 ? 0 : 1;
 }
 
+// A control's text without its access key marker ("Re&verse" -> "Reverse").
+CString WithoutAccessKey(const CString& text)
+{
+    CString plain;
+    for (int i = 0; i < text.GetLength(); ++i)
+    {
+        if (text[i] == '&' && i + 1 < text.GetLength())
+            ++i;
+        plain += text[i];
+    }
+    return plain;
+}
+
 } // namespace
 
+struct CDriverHackerPage::Setting
+{
+    Kind kind;
+    LongGetter get;
+    LongSetter set;            // NULL for the choice: SetChoice takes 16 bits
+    LongGetter getDefault;
+    int CDriverHackerPage::*value;
+    int CDriverHackerPage::*saved;
+    int nControl;              // the first radio button of a group; 0: no control
+    UINT nIDName;              // how the user knows the setting
+};
+
+// In the order of loading, writing and defaulting.
+const CDriverHackerPage::Setting CDriverHackerPage::kSettings[CDriverHackerPage::kSettingCount] = {
+    { kOption, &IServiceDriverSettings::GetOption1, &IServiceDriverSettings::SetOption1,
+      &IServiceDriverSettings::GetDefaultOption1, &CDriverHackerPage::m_bOption1,
+      &CDriverHackerPage::m_bSavedOption1, IDC_DRV_OPTION1, IDS_DRV_OPTION1 },
+    { kOption, &IServiceDriverSettings::GetOption2, &IServiceDriverSettings::SetOption2,
+      &IServiceDriverSettings::GetDefaultOption2, &CDriverHackerPage::m_bOption2,
+      &CDriverHackerPage::m_bSavedOption2, IDC_DRV_OPTION2, IDS_DRV_OPTION2 },
+    { kOption, &IServiceDriverSettings::GetOption3, &IServiceDriverSettings::SetOption3,
+      &IServiceDriverSettings::GetDefaultOption3, &CDriverHackerPage::m_bOption3,
+      &CDriverHackerPage::m_bSavedOption3, IDC_DRV_OPTION3, IDS_DRV_OPTION3 },
+    { kNumber, &IServiceDriverSettings::GetNumber, &IServiceDriverSettings::SetNumber,
+      &IServiceDriverSettings::GetDefaultNumber, &CDriverHackerPage::m_nNumber,
+      &CDriverHackerPage::m_nSavedNumber, IDC_DRV_NUMBER, IDS_DRV_NUMBER_NAME },
+    { kOption, &IServiceDriverSettings::GetOption4, &IServiceDriverSettings::SetOption4,
+      &IServiceDriverSettings::GetDefaultOption4, &CDriverHackerPage::m_bOption4,
+      &CDriverHackerPage::m_bSavedOption4, IDC_DRV_OPTION4, IDS_DRV_OPTION4 },
+    { kOption, &IServiceDriverSettings::GetOption5, &IServiceDriverSettings::SetOption5,
+      &IServiceDriverSettings::GetDefaultOption5, &CDriverHackerPage::m_bOption5,
+      &CDriverHackerPage::m_bSavedOption5, 0, IDS_DRV_OPTION5_NAME },
+    { kOption, &IServiceDriverSettings::GetOption6, &IServiceDriverSettings::SetOption6,
+      &IServiceDriverSettings::GetDefaultOption6, &CDriverHackerPage::m_bOption6,
+      &CDriverHackerPage::m_bSavedOption6, IDC_DRV_OPTION6, IDS_DRV_OPTION6 },
+    { kOption, &IServiceDriverSettings::GetOption7, &IServiceDriverSettings::SetOption7,
+      &IServiceDriverSettings::GetDefaultOption7, &CDriverHackerPage::m_bOption7,
+      &CDriverHackerPage::m_bSavedOption7, IDC_DRV_OPTION7, IDS_DRV_OPTION7 },
+    { kOption, &IServiceDriverSettings::GetOption8, &IServiceDriverSettings::SetOption8,
+      &IServiceDriverSettings::GetDefaultOption8, &CDriverHackerPage::m_bOption8,
+      &CDriverHackerPage::m_bSavedOption8, IDC_DRV_OPTION8, IDS_DRV_OPTION8 },
+    { kOption, &IServiceDriverSettings::GetOption9, &IServiceDriverSettings::SetOption9,
+      &IServiceDriverSettings::GetDefaultOption9, &CDriverHackerPage::m_bOption9,
+      &CDriverHackerPage::m_bSavedOption9, IDC_DRV_OPTION9, IDS_DRV_OPTION9 },
+    { kOption, &IServiceDriverSettings::GetOption10, &IServiceDriverSettings::SetOption10,
+      &IServiceDriverSettings::GetDefaultOption10, &CDriverHackerPage::m_bOption10,
+      &CDriverHackerPage::m_bSavedOption10, IDC_DRV_OPTION10, IDS_DRV_OPTION10 },
+    { kOption, &IServiceDriverSettings::GetOption11, &IServiceDriverSettings::SetOption11,
+      &IServiceDriverSettings::GetDefaultOption11, &CDriverHackerPage::m_bOption11,
+      &CDriverHackerPage::m_bSavedOption11, IDC_DRV_OPTION11, IDS_DRV_OPTION11 },
+    { kOption, &IServiceDriverSettings::GetOption12, &IServiceDriverSettings::SetOption12,
+      &IServiceDriverSettings::GetDefaultOption12, &CDriverHackerPage::m_bOption12,
+      &CDriverHackerPage::m_bSavedOption12, IDC_DRV_OPTION12, IDS_DRV_OPTION12 },
+    { kOption, &IServiceDriverSettings::GetOption13, &IServiceDriverSettings::SetOption13,
+      &IServiceDriverSettings::GetDefaultOption13, &CDriverHackerPage::m_bOption13,
+      &CDriverHackerPage::m_bSavedOption13, IDC_DRV_OPTION13, IDS_DRV_OPTION13 },
+    { kChoice, &IServiceDriverSettings::GetChoice, NULL, &IServiceDriverSettings::GetDefaultChoice,
+      &CDriverHackerPage::m_nChoice, &CDriverHackerPage::m_nSavedChoice, IDC_DRV_CHOICE1,
+      IDS_DRV_CHOICE_GROUP },
+    { kSwitch, &IServiceDriverSettings::GetSwitch, &IServiceDriverSettings::SetSwitch,
+      &IServiceDriverSettings::GetDefaultSwitch, &CDriverHackerPage::m_nSwitch,
+      &CDriverHackerPage::m_nSavedSwitch, IDC_DRV_SWITCH1, IDS_DRV_SWITCH_GROUP },
+};
+
 CDriverHackerPage::CDriverHackerPage()
-    : CPropertyPage(IDD_DRIVER_PAGE, 0), m_dwLastDevice(0), m_pSpin(NULL), m_pSettings(NULL), m_lNumber(0),
+    : CPropertyPage(IDD_DRIVER_PAGE, 0), m_dwLastDevice(0), m_pSpin(NULL), m_pSettings(NULL), m_nNumber(0),
       m_nChoice(-1), m_nSwitch(-1), m_bOption1(FALSE), m_bOption2(FALSE), m_bOption3(FALSE), m_bOption4(FALSE),
       m_bOption5(FALSE), m_bOption6(FALSE), m_bOption7(FALSE), m_bOption8(FALSE), m_bOption9(FALSE),
-      m_bOption10(FALSE), m_bOption11(FALSE), m_bOption12(FALSE), m_bOption13(FALSE), m_lSavedNumber(0),
+      m_bOption10(FALSE), m_bOption11(FALSE), m_bOption12(FALSE), m_bOption13(FALSE), m_nSavedNumber(0),
       m_nSavedChoice(-1), m_nSavedSwitch(-1), m_bSavedOption1(FALSE), m_bSavedOption2(FALSE),
       m_bSavedOption3(FALSE), m_bSavedOption4(FALSE), m_bSavedOption5(FALSE), m_bSavedOption6(FALSE),
       m_bSavedOption7(FALSE), m_bSavedOption8(FALSE), m_bSavedOption9(FALSE), m_bSavedOption10(FALSE),
-      m_bSavedOption11(FALSE), m_bSavedOption12(FALSE), m_bSavedOption13(FALSE), m_nChoiceValue(-1)
+      m_bSavedOption11(FALSE), m_bSavedOption12(FALSE), m_bSavedOption13(FALSE), m_nChoiceValue(-1),
+      m_lNumberMax(0)
 {
 }
 
@@ -77,31 +160,24 @@ void CDriverHackerPage::DoDataExchange(CDataExchange* pDX)
     CPropertyPage::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_DRV_REVERT, m_btnRevert);
     DDX_Control(pDX, IDC_DRV_APPLY, m_btnApply);
-    DDX_Radio(pDX, IDC_DRV_CHOICE1, m_nChoice);
-    DDX_Radio(pDX, IDC_DRV_SWITCH1, m_nSwitch);
-    DDX_Check(pDX, IDC_DRV_OPTION1, m_bOption1);
-    DDX_Check(pDX, IDC_DRV_OPTION2, m_bOption2);
-    DDX_Check(pDX, IDC_DRV_OPTION3, m_bOption3);
-    DDX_Check(pDX, IDC_DRV_OPTION4, m_bOption4);
-    DDX_Check(pDX, IDC_DRV_OPTION6, m_bOption6);
-    DDX_Check(pDX, IDC_DRV_OPTION7, m_bOption7);
-    DDX_Check(pDX, IDC_DRV_OPTION8, m_bOption8);
-    DDX_Check(pDX, IDC_DRV_OPTION9, m_bOption9);
-    DDX_Check(pDX, IDC_DRV_OPTION10, m_bOption10);
-    DDX_Check(pDX, IDC_DRV_OPTION11, m_bOption11);
-    DDX_Check(pDX, IDC_DRV_OPTION12, m_bOption12);
-    DDX_Check(pDX, IDC_DRV_OPTION13, m_bOption13);
-    DDX_Text(pDX, IDC_DRV_NUMBER, m_lNumber);
+    // The two radio groups, then the check boxes, then the number (last: a
+    // number that does not parse stops the exchange of nothing else).
+    for (const Setting& setting : kSettings)
+        if (setting.kind == kChoice || setting.kind == kSwitch)
+            DDX_Radio(pDX, setting.nControl, this->*setting.value);
+    for (const Setting& setting : kSettings)
+        if (setting.kind == kOption && setting.nControl != 0)
+            DDX_Check(pDX, setting.nControl, this->*setting.value);
+    for (const Setting& setting : kSettings)
+        if (setting.kind == kNumber)
+            DDX_Text(pDX, setting.nControl, this->*setting.value);
 }
 
 BOOL CDriverHackerPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
 
-    CString text;
-    text.LoadString(IDS_DRIVER_PAGE);
-    SetWindowText(text);
-    static const struct { int nID; UINT nIDText; } kTexts[] = {
+    static const ControlText kTexts[] = {
         { IDC_DRV_OPTION13, IDS_DRV_OPTION13 },
         { IDC_DRV_OPTION10, IDS_DRV_OPTION10 },
         { IDC_DRV_OPTION4, IDS_DRV_OPTION4 },
@@ -126,12 +202,7 @@ BOOL CDriverHackerPage::OnInitDialog()
         { IDC_DRV_DEFAULTS, IDS_DRV_DEFAULTS },
         { IDC_DRV_APPLY, IDS_DRV_APPLY },
     };
-    for (const auto& item : kTexts)
-    {
-        text.LoadString(item.nIDText);
-        if (CWnd* pWnd = GetDlgItem(item.nID))
-            pWnd->SetWindowText(text);
-    }
+    SetControlTexts(*this, IDS_DRIVER_PAGE, kTexts);
 
     m_pSpin = GetDlgItem(IDC_DRV_NUMBER_SPIN);
     if (m_pSpin != NULL)
@@ -145,60 +216,79 @@ BOOL CDriverHackerPage::OnInitDialog()
     if (g_pDeviceService != NULL)
     {
         ComRef<IUnknown> settingsObject;
-        if (SUCCEEDED(g_pDeviceService->GetSettings(2, settingsObject.Out())) && settingsObject)
-        {
-            if (m_pSettings != NULL)
-            {
-                m_pSettings->Release();
-                m_pSettings = NULL;
-            }
-            HRESULT hr = settingsObject->QueryInterface(IID_IServiceDriverSettings,
-                                                        reinterpret_cast<void**>(&m_pSettings));
-            if (FAILED(hr) && m_pSettings != NULL)
-            {
-                // A refusal that still handed out a pointer: give it back.
-                m_pSettings->Release();
-                m_pSettings = NULL;
-            }
-        }
+        if (SUCCEEDED(g_pDeviceService->GetSettings(kDriverSettingsSet, settingsObject.Out())))
+            QueryInterfaceInto(settingsObject.Get(), IID_IServiceDriverSettings, m_pSettings);
         // settingsObject releases the object here; the page keeps m_pSettings.
     }
     return TRUE;
+}
+
+void CDriverHackerPage::ReadSetting(const Setting& setting, bool bDefault)
+{
+    const LongGetter getter = bDefault ? setting.getDefault : setting.get;
+    int& member = this->*setting.value;
+    switch (setting.kind)
+    {
+    case kChoice:
+    {
+        long lChoice = 0;
+        (m_pSettings->*getter)(&lChoice);
+        m_nChoiceValue = ChoiceBits(lChoice);
+        member = m_nChoiceValue;
+        break;
+    }
+    case kSwitch:
+    {
+        long lSwitch = 1;
+        (m_pSettings->*getter)(&lSwitch);
+        member = SwitchIndex(lSwitch);
+        break;
+    }
+    default:
+    {
+        long value = member;   // a getter that writes nothing leaves the member
+        (m_pSettings->*getter)(&value);
+        member = (int)value;
+        break;
+    }
+    }
+}
+
+HRESULT CDriverHackerPage::WriteSetting(const Setting& setting)
+{
+    const int value = this->*setting.value;
+    switch (setting.kind)
+    {
+    case kChoice:
+        // With no choice button checked (the device gave a value outside the
+        // three), write back the value the device gave rather than "none":
+        // the user cannot have meant to change a choice that no button shows.
+        return m_pSettings->SetChoice(value == -1 ? m_nChoiceValue : (short)(WORD)(value & 0xFFFF));
+    case kSwitch:
+        return m_pSettings->SetSwitch(value == 0 ? 1 : 0);
+    default:
+        return (m_pSettings->*setting.set)(value);
+    }
 }
 
 void CDriverHackerPage::LoadSettings()
 {
     if (m_pSettings != NULL)
     {
-        GetInto(m_pSettings, &IServiceDriverSettings::GetOption1, m_bOption1);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetOption2, m_bOption2);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetOption3, m_bOption3);
-
-        m_pSpin = GetDlgItem(IDC_DRV_NUMBER_SPIN);
-        long lNumberMax = 1;
-        m_pSettings->GetNumberMax(&lNumberMax);
-        if (m_pSpin != NULL)
-            m_pSpin->SendMessage(UDM_SETRANGE, 0, MAKELPARAM(LOWORD(lNumberMax), 1));
-
-        m_pSettings->GetNumber(&m_lNumber);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetOption4, m_bOption4);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetOption5, m_bOption5);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetOption6, m_bOption6);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetOption7, m_bOption7);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetOption8, m_bOption8);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetOption9, m_bOption9);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetOption10, m_bOption10);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetOption11, m_bOption11);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetOption12, m_bOption12);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetOption13, m_bOption13);
-
-        long lChoice = 0;
-        m_pSettings->GetChoice(&lChoice);
-        m_nChoiceValue = ChoiceBits(lChoice);
-        m_nChoice = m_nChoiceValue;
-        long lSwitch = 1;
-        m_pSettings->GetSwitch(&lSwitch);
-        m_nSwitch = SwitchIndex(lSwitch);
+        for (const Setting& setting : kSettings)
+        {
+            if (setting.kind == kNumber)
+            {
+                // The up-down's range first: 1 to the low 16 bits of the maximum.
+                m_pSpin = GetDlgItem(IDC_DRV_NUMBER_SPIN);
+                long lNumberMax = 1;
+                const HRESULT hr = m_pSettings->GetNumberMax(&lNumberMax);
+                m_lNumberMax = SUCCEEDED(hr) && lNumberMax > 0 ? lNumberMax : 0;
+                if (m_pSpin != NULL)
+                    m_pSpin->SendMessage(UDM_SETRANGE, 0, MAKELPARAM(LOWORD(lNumberMax), 1));
+            }
+            ReadSetting(setting, false);
+        }
     }
     UpdateData(FALSE);
     SaveCopy();
@@ -211,62 +301,56 @@ void CDriverHackerPage::OnOK()
 
 void CDriverHackerPage::SaveSettings()
 {
-    UpdateData(TRUE);
+    // A field that does not parse has been reported (the focus is on it):
+    // nothing is written, and the edits stay unsaved.
+    if (!UpdateData(TRUE))
+        return;
+
+    CString notTaken;
     if (m_pSettings != NULL)
     {
-        m_pSettings->SetOption1(m_bOption1);
-        m_pSettings->SetOption2(m_bOption2);
-        m_pSettings->SetOption3(m_bOption3);
-        m_pSettings->SetNumber(m_lNumber);
-        m_pSettings->SetOption4(m_bOption4);
-        m_pSettings->SetOption5(m_bOption5);
-        m_pSettings->SetOption6(m_bOption6);
-        m_pSettings->SetOption7(m_bOption7);
-        m_pSettings->SetOption8(m_bOption8);
-        m_pSettings->SetOption9(m_bOption9);
-        m_pSettings->SetOption10(m_bOption10);
-        m_pSettings->SetOption11(m_bOption11);
-        m_pSettings->SetOption12(m_bOption12);
-        m_pSettings->SetOption13(m_bOption13);
-        // With no choice button checked (the device gave a value outside the
-        // three), write back the value the device gave rather than "none":
-        // the user cannot have meant to change a choice that no button shows.
-        const short nChoice = m_nChoice == -1 ? m_nChoiceValue : (short)(WORD)(m_nChoice & 0xFFFF);
-        m_pSettings->SetChoice(nChoice);
-        m_pSettings->SetSwitch(m_nSwitch == 0 ? 1 : 0);
+        // A number above the device's maximum is sent as the maximum (the
+        // up-down stops there; a typed number is not bound by it).
+        if (m_lNumberMax > 0 && m_nNumber > m_lNumberMax)
+        {
+            m_nNumber = (int)m_lNumberMax;
+            UpdateData(FALSE);
+        }
+        for (const Setting& setting : kSettings)
+        {
+            if (SUCCEEDED(WriteSetting(setting)))
+            {
+                this->*setting.saved = this->*setting.value;
+                continue;
+            }
+            // Not taken: the setting stays unsaved.
+            CString name;
+            name.LoadString(setting.nIDName);
+            notTaken += "\n";
+            notTaken += WithoutAccessKey(name);
+        }
     }
-    EnableApplyButtons(FALSE);
-    SaveCopy();
+    else
+    {
+        SaveCopy();   // no settings object: nothing to write, nothing to keep apart
+    }
+    EnableApplyButtons(IsSameAsSaved() ? FALSE : TRUE);
     CPropertyPage::OnOK();
+
+    if (!notTaken.IsEmpty())
+    {
+        CString text, caption;
+        text.FormatMessage((UINT)IDS_DRV_NOT_TAKEN, (LPCSTR)notTaken);
+        caption.LoadString(IDS_DRIVER_PAGE);
+        AfxShowMessageBox(m_hWnd, text, caption, MB_OK | MB_ICONEXCLAMATION);
+    }
 }
 
 void CDriverHackerPage::OnDefaults()
 {
     if (m_pSettings != NULL)
-    {
-        GetInto(m_pSettings, &IServiceDriverSettings::GetDefaultOption1, m_bOption1);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetDefaultOption2, m_bOption2);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetDefaultOption3, m_bOption3);
-        m_pSettings->GetDefaultNumber(&m_lNumber);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetDefaultOption4, m_bOption4);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetDefaultOption5, m_bOption5);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetDefaultOption6, m_bOption6);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetDefaultOption7, m_bOption7);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetDefaultOption8, m_bOption8);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetDefaultOption9, m_bOption9);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetDefaultOption10, m_bOption10);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetDefaultOption11, m_bOption11);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetDefaultOption12, m_bOption12);
-        GetInto(m_pSettings, &IServiceDriverSettings::GetDefaultOption13, m_bOption13);
-
-        long lChoice = 0;
-        m_pSettings->GetDefaultChoice(&lChoice);
-        m_nChoiceValue = ChoiceBits(lChoice);
-        m_nChoice = m_nChoiceValue;
-        long lSwitch = 1;
-        m_pSettings->GetDefaultSwitch(&lSwitch);
-        m_nSwitch = SwitchIndex(lSwitch);
-    }
+        for (const Setting& setting : kSettings)
+            ReadSetting(setting, true);
     UpdateData(FALSE);
     EnableApplyButtons(TRUE);
 }
@@ -298,50 +382,21 @@ void CDriverHackerPage::EnableApplyButtons(BOOL bEnable)
 
 BOOL CDriverHackerPage::IsSameAsSaved() const
 {
-    return m_lNumber == m_lSavedNumber && m_nChoice == m_nSavedChoice && m_nSwitch == m_nSavedSwitch
-        && m_bOption1 == m_bSavedOption1 && m_bOption2 == m_bSavedOption2 && m_bOption3 == m_bSavedOption3
-        && m_bOption4 == m_bSavedOption4 && m_bOption5 == m_bSavedOption5 && m_bOption6 == m_bSavedOption6
-        && m_bOption7 == m_bSavedOption7 && m_bOption8 == m_bSavedOption8 && m_bOption9 == m_bSavedOption9
-        && m_bOption10 == m_bSavedOption10 && m_bOption11 == m_bSavedOption11
-        && m_bOption12 == m_bSavedOption12 && m_bOption13 == m_bSavedOption13;
+    for (const Setting& setting : kSettings)
+        if (this->*setting.value != this->*setting.saved)
+            return FALSE;
+    return TRUE;
 }
 
 void CDriverHackerPage::SaveCopy()
 {
-    m_lSavedNumber = m_lNumber;
-    m_nSavedChoice = m_nChoice;
-    m_nSavedSwitch = m_nSwitch;
-    m_bSavedOption1 = m_bOption1;
-    m_bSavedOption2 = m_bOption2;
-    m_bSavedOption3 = m_bOption3;
-    m_bSavedOption4 = m_bOption4;
-    m_bSavedOption5 = m_bOption5;
-    m_bSavedOption6 = m_bOption6;
-    m_bSavedOption7 = m_bOption7;
-    m_bSavedOption8 = m_bOption8;
-    m_bSavedOption9 = m_bOption9;
-    m_bSavedOption10 = m_bOption10;
-    m_bSavedOption11 = m_bOption11;
-    m_bSavedOption12 = m_bOption12;
-    m_bSavedOption13 = m_bOption13;
-}
-
-BOOL CDriverHackerPage::CheckDeviceChanged()
-{
-    if (g_pDeviceService == NULL)
-        return FALSE;
-    long lIdentity = 0;
-    if (FAILED(g_pDeviceService->GetCurrentDevice(&lIdentity)))
-        return FALSE;
-    if ((DWORD)lIdentity == m_dwLastDevice)
-        return FALSE;
-    m_dwLastDevice = (DWORD)lIdentity;
-    return TRUE;
+    for (const Setting& setting : kSettings)
+        this->*setting.saved = this->*setting.value;
 }
 
 BOOL CDriverHackerPage::OnSetActive()
 {
-    if (CheckDeviceChanged() && g_pDeviceService != NULL)
+    if (DeviceChanged(m_dwLastDevice) && g_pDeviceService != NULL)
     {
         BstrHolder deviceName;
         if (SUCCEEDED(g_pDeviceService->GetSettingsDeviceName(deviceName.Out())) && m_pSettings != NULL)
@@ -358,9 +413,5 @@ void CDriverHackerPage::OnDestroy()
 {
     CPropertyPage::OnDestroy();
     m_pSpin = NULL;   // the wrapper goes with the window
-    if (m_pSettings != NULL)
-    {
-        m_pSettings->Release();
-        m_pSettings = NULL;
-    }
+    ReleaseInterface(m_pSettings);
 }

@@ -35,22 +35,35 @@ protected:
     void OnSettingChanged();
 
     void LoadSettings();
+    // Writes the sixteen settings. A field that does not parse writes
+    // nothing; a setting the device does not take stays unsaved (Apply stays
+    // enabled) and the user is told which settings those are.
     void SaveSettings();
     // Enables or disables Apply (IDOK) and Revert together, Apply first.
     void EnableApplyButtons(BOOL bEnable);
     // TRUE when all sixteen working values equal the saved copy.
     BOOL IsSameAsSaved() const;
     void SaveCopy();
-    // TRUE when the device service's current device is another one than at
-    // the last check (the new identity is then remembered).
-    BOOL CheckDeviceChanged();
+
+    // One setting: its operations on the settings interface, its working
+    // member and saved copy, its control and the string that names it. The
+    // table kSettings lists the sixteen in the order in which they are read,
+    // written and defaulted.
+    struct Setting;
+    static const size_t kSettingCount = 16;
+    static const Setting kSettings[kSettingCount];
+    // Reads one setting through getter into its member (a getter that writes
+    // nothing leaves the member, or the preset of a choice or switch).
+    void ReadSetting(const Setting& setting, bool bDefault);
+    // Writes one setting's working value; returns the setter's result.
+    HRESULT WriteSetting(const Setting& setting);
 
     DWORD m_dwLastDevice;
     CButton m_btnRevert;
     CButton m_btnApply;
     CWnd* m_pSpin;
     IServiceDriverSettings* m_pSettings;
-    long m_lNumber;
+    int m_nNumber;
     int m_nChoice;
     int m_nSwitch;
     BOOL m_bOption1;
@@ -66,7 +79,7 @@ protected:
     BOOL m_bOption11;
     BOOL m_bOption12;
     BOOL m_bOption13;
-    long m_lSavedNumber;
+    int m_nSavedNumber;
     int m_nSavedChoice;
     int m_nSavedSwitch;
     BOOL m_bSavedOption1;
@@ -85,6 +98,9 @@ protected:
     // The choice as the device service last gave it (loaded or defaulted),
     // 16 bits as it came; written back when no choice button is checked.
     short m_nChoiceValue;
+    // The largest number the device takes, as GetNumberMax last gave it; 0
+    // when it is not known (the call failed or gave no positive number).
+    long m_lNumberMax;
 
     DECLARE_MESSAGE_MAP()
 };

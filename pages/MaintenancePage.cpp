@@ -2,6 +2,7 @@
 #include "pages/MaintenancePage.h"
 
 #include "lang/ServiceRes.h"
+#include "pages/PageSupport.h"
 #include "service/ComRef.h"
 #include "service/DeviceService.h"
 
@@ -35,27 +36,13 @@ BOOL CMaintenancePage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
 
-    CString text;
-    text.LoadString(IDS_MAINTENANCE_PAGE);
-    SetWindowText(text);
-
-    static const struct
-    {
-        int nControl;
-        UINT nString;
-    } labels[] = {
+    static const ControlText kTexts[] = {
         { IDC_MAINT_INTRO, IDS_MAINT_INTRO },
         { IDC_MAINT_ACTION2_LABEL, IDS_MAINT_ACTION2_LABEL },
         { IDC_MAINT_ACTION1_LABEL, IDS_MAINT_ACTION1_LABEL },
         { IDC_MAINT_REPORT_LABEL, IDS_MAINT_REPORT_LABEL },
     };
-    for (const auto& label : labels)
-    {
-        text.LoadString(label.nString);
-        CWnd* pControl = GetDlgItem(label.nControl);
-        if (pControl != NULL)
-            pControl->SetWindowText(text);
-    }
+    SetControlTexts(*this, IDS_MAINTENANCE_PAGE, kTexts);
     return TRUE;
 }
 

@@ -2,6 +2,7 @@
 #include "pages/ProceduresPage.h"
 
 #include "lang/ServiceRes.h"
+#include "pages/PageSupport.h"
 #include "service/BstrText.h"
 #include "service/ComRef.h"
 
@@ -51,7 +52,7 @@ BEGIN_MESSAGE_MAP(CProceduresPage, CPropertyPage)
 END_MESSAGE_MAP()
 
 CProceduresPage::CProceduresPage()
-    : CPropertyPage(IDD_PROCEDURES_PAGE, 0), m_nLastDevice(0), m_bSecondOption(FALSE), m_bFirstOption(FALSE)
+    : CPropertyPage(IDD_PROCEDURES_PAGE, 0), m_dwLastDevice(0), m_bSecondOption(FALSE), m_bFirstOption(FALSE)
 {
 }
 
@@ -67,15 +68,7 @@ BOOL CProceduresPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
 
-    CString text;
-    text.LoadString(IDS_PROCEDURES_PAGE);
-    SetWindowText(text);
-
-    static const struct
-    {
-        int nControl;
-        UINT nString;
-    } labels[] = {
+    static const ControlText kTexts[] = {
         { IDC_PROC_GROUP1, IDS_PROC_GROUP1 },
         { IDC_PROC_B1_LABEL, IDS_PROC_B1_LABEL },
         { IDC_PROC_B5_LABEL, IDS_PROC_B5_LABEL },
@@ -93,18 +86,10 @@ BOOL CProceduresPage::OnInitDialog()
         { IDC_PROC_OPTION_FIRST, IDS_BLACK },
         { IDC_PROC_DEVICE_TEXT_LABEL, IDS_PROC_DEVICE_TEXT_LABEL },
     };
-    for (const auto& label : labels)
-    {
-        text.LoadString(label.nString);
-        CWnd* pControl = GetDlgItem(label.nControl);
-        if (pControl != NULL)
-            pControl->SetWindowText(text);
-        // Both option boxes start checked.
-        if (label.nControl == IDC_PROC_OPTION_SECOND)
-            m_bSecondOption = TRUE;
-        else if (label.nControl == IDC_PROC_OPTION_FIRST)
-            m_bFirstOption = TRUE;
-    }
+    SetControlTexts(*this, IDS_PROCEDURES_PAGE, kTexts);
+    // Both option boxes start checked.
+    m_bSecondOption = TRUE;
+    m_bFirstOption = TRUE;
 
     UpdateData(FALSE);
     return TRUE;
@@ -112,7 +97,7 @@ BOOL CProceduresPage::OnInitDialog()
 
 BOOL CProceduresPage::OnSetActive()
 {
-    if (CheckDeviceChanged())
+    if (DeviceChanged(m_dwLastDevice))
     {
         // Another device: the options go back to checked and its text is read anew.
         m_bSecondOption = TRUE;
@@ -129,19 +114,6 @@ BOOL CProceduresPage::OnSetActive()
         UpdateData(FALSE);
     }
     return CPropertyPage::OnSetActive();
-}
-
-bool CProceduresPage::CheckDeviceChanged()
-{
-    if (g_pDeviceService == NULL)
-        return false;
-    long identity = 0;
-    if (FAILED(g_pDeviceService->GetCurrentDevice(&identity)))
-        return false;
-    if (identity == m_nLastDevice)
-        return false;
-    m_nLastDevice = identity;
-    return true;
 }
 
 // ---------------------------------------------------------------------------

@@ -45,11 +45,8 @@ protected:
     void PerformCommand(long number);
     // Enables or disables the option procedure's button and both option boxes.
     void EnableOptionControls(bool bEnable);
-    // True when the device service's current device differs from the one the
-    // page last saw (which it then remembers).
-    bool CheckDeviceChanged();
 
-    long m_nLastDevice;        // identity GetCurrentDevice last gave; 0 at first
+    DWORD m_dwLastDevice;      // identity GetCurrentDevice last gave; 0 at first
     BOOL m_bSecondOption;      // check box "second option": flag 2
     BOOL m_bFirstOption;       // check box "first option": flag 1
     CString m_strDeviceText;   // the current device's text

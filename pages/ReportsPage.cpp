@@ -2,6 +2,7 @@
 #include "pages/ReportsPage.h"
 
 #include "lang/ServiceRes.h"
+#include "pages/PageSupport.h"
 #include "service/ComRef.h"
 #include "service/DeviceService.h"
 
@@ -63,17 +64,8 @@ BOOL CReportsPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
 
-    CString text;
-    text.LoadString(IDS_REPORTS_PAGE);
-    SetWindowText(text);
-
     // Report 5's choice keeps the template's own text.
-    struct Label
-    {
-        int nID;
-        UINT nText;
-    };
-    static const Label labels[] = {
+    static const ControlText kTexts[] = {
         { IDC_REPORT_GROUP1, IDS_REPORT_GROUP1 },
         { IDC_REPORT_11, IDS_REPORT_11 },
         { IDC_REPORT11_OPTION, IDS_REPORT11_OPTION },
@@ -88,19 +80,12 @@ BOOL CReportsPage::OnInitDialog()
         { IDC_REPORT_7, IDS_REPORT_7 },
         { IDC_REPORT_6, IDS_REPORT_6 },
     };
-    for (const Label& label : labels)
-    {
-        text.LoadString(label.nText);
-        SetDlgItemText(label.nID, text);
-        if (label.nID == IDC_REPORT8_VARIANT)
-        {
-            // Report 9 is chosen through this box, which the user never sees.
-            CWnd* pVariant = GetDlgItem(IDC_REPORT8_VARIANT);
-            if (pVariant)
-                pVariant->ShowWindow(SW_HIDE);
-        }
-    }
+    SetControlTexts(*this, IDS_REPORTS_PAGE, kTexts);
+    // Report 9 is chosen through this box, which the user never sees.
+    if (CWnd* pVariant = GetDlgItem(IDC_REPORT8_VARIANT))
+        pVariant->ShowWindow(SW_HIDE);
 
+    CString text;
     if (m_btnExecuteAlternate.m_hWnd)
     {
         text.LoadString(IDS_REPORT_EXECUTE_ALTERNATE);
@@ -120,22 +105,9 @@ BOOL CReportsPage::OnInitDialog()
 
 BOOL CReportsPage::OnSetActive()
 {
-    if (CheckDeviceChanged())
+    if (DeviceChanged(m_dwLastDevice))
         ResetReportSelection();
     return CPropertyPage::OnSetActive();
-}
-
-bool CReportsPage::CheckDeviceChanged()
-{
-    if (g_pDeviceService == NULL)
-        return false;
-    long identity = 0;
-    if (FAILED(g_pDeviceService->GetCurrentDevice(&identity)))
-        return false;
-    if ((DWORD)identity == m_dwLastDevice)
-        return false;
-    m_dwLastDevice = (DWORD)identity;
-    return true;
 }
 
 void CReportsPage::ResetReportSelection()

@@ -40,8 +40,6 @@ protected:
     void DisableReportOptions();
     // Enables each command button when the current report offers its command.
     void UpdateCommandButtons();
-    // TRUE when the device service names another current device than last time.
-    bool CheckDeviceChanged();
     // Back to report 1 with both options cleared; the buttons are re-queried.
     void ResetReportSelection();
 

@@ -66,4 +66,32 @@ private:
     T* m_p;
 };
 
+// Releases the interface *pp holds, if any, and leaves it null (the pointer
+// is cleared first, so that nothing reached from Release can use it again).
+template <class T>
+void ReleaseInterface(T*& p)
+{
+    if (p != NULL) {
+        T* pOld = p;
+        p = NULL;
+        pOld->Release();
+    }
+}
+
+// Queries pObject for iid into the pointer a page keeps (rKept), releasing
+// what rKept held before. A refusal leaves rKept null: a pointer handed out
+// with the refusal is released at once, never kept. Returns the query's
+// result, or E_POINTER when pObject is null.
+template <class T>
+HRESULT QueryInterfaceInto(IUnknown* pObject, REFIID iid, T*& rKept)
+{
+    ReleaseInterface(rKept);
+    if (pObject == NULL)
+        return E_POINTER;
+    const HRESULT hr = pObject->QueryInterface(iid, reinterpret_cast<void**>(&rKept));
+    if (FAILED(hr))
+        ReleaseInterface(rKept);
+    return hr;
+}
+
 #endif // SERVICE_COMREF_H

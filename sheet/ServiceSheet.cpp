@@ -103,7 +103,15 @@ BOOL CServiceSheet::OnInitDialog()
     rcLogo.bottom = rcButton.top + 10;
     m_wndLogo.Create(SERVICESHEET_LOGO_TEXT, WS_CHILD | WS_VISIBLE | SS_BITMAP, rcLogo, this,
                      SERVICESHEET_LOGO_ID);
-    m_bmpLogo.LoadBitmap(IDB_LOGO);
+    // The logo drawn for 144 DPI where the screen has that many dots per
+    // inch (or more); the 96-DPI one elsewhere, and where the resource
+    // module lacks the larger one.
+    HDC hScreen = ::GetDC(NULL);
+    const int nDpi = hScreen ? ::GetDeviceCaps(hScreen, LOGPIXELSY) : 96;
+    if (hScreen)
+        ::ReleaseDC(NULL, hScreen);
+    if (nDpi < 144 || !m_bmpLogo.LoadBitmap(IDB_LOGO_LARGE))
+        m_bmpLogo.LoadBitmap(IDB_LOGO);
     m_wndLogo.SendMessage(STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)m_bmpLogo.GetSafeHandle());
     m_wndLogo.ShowWindow(SW_SHOW);
     return TRUE;

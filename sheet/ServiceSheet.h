@@ -13,7 +13,8 @@ class CProceduresPage;
 class CReportsPage;
 class CDriverHackerPage;
 
-// Page mask bits, in tab order.
+// Page mask bits. The bits do not follow the tabs (the device memory page's
+// bit is 0x02 but its tab is the third); listed here in the order of the tabs.
 enum : UINT
 {
     PAGE_DEVICES = 0x01,

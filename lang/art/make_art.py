@@ -8,12 +8,14 @@ Writes, next to this script:
   device_copier.ico  6420  device type 2
   device_scanner.ico 6423  device type 0
   logo.bmp           6422  the maker's logo badge, 88 x 22, 24-bit
+  logo_large.bmp     6424  the same badge for 144 DPI, 132 x 33, 24-bit
 and a copy of app.ico as res/ServiceApp.ico for the executable.
 
-Every icon holds a 16x16 and a 32x32 image (32-bit with a binary alpha
-channel and an AND mask). The 32x32 image is the 16x16 drawing doubled.
-Colours come from the 16-colour VGA palette only, so the icons look the same
-in a 4-bit image list (the Devices page's list uses one) as in true colour.
+Every icon holds 16x16, 24x24, 32x32 and 48x48 images (32-bit with a binary
+alpha channel and an AND mask): the sizes of small and large icons at 96 and
+144 DPI. The larger images are the 16x16 drawing enlarged pixel for pixel
+(doubled, tripled; at 24x24 every other pixel is doubled), so they stay as
+sharp as the drawing. Colours come from the 16-colour VGA palette only.
 
 Python 3 standard library only. Run: python3 make_art.py
 """
@@ -157,6 +159,8 @@ LOGO_WIDTH = 88
 LOGO_HEIGHT = 22
 LOGO_TEXT = "CORVANE"
 
+ICON_SIZES = (16, 24, 32, 48)
+
 
 # ---------------------------------------------------------------- pixels
 
@@ -173,14 +177,23 @@ def check_drawing(name, rows, size):
     return rows
 
 
-def doubled(rows):
-    """Returns the drawing at twice its size (each pixel becomes 2 x 2)."""
-    out = []
-    for row in rows:
-        wide = "".join(ch * 2 for ch in row)
-        out.append(wide)
-        out.append(wide)
-    return out
+def enlarged(rows, size):
+    """Returns a square drawing enlarged to size x size, pixel for pixel.
+
+    Each output pixel takes the input pixel it falls in (nearest neighbour):
+    at 2 or 3 times every pixel becomes a 2 x 2 or 3 x 3 block, at 1.5 times
+    every other pixel is doubled.
+    """
+    n = len(rows)
+    pick = [x * n // size for x in range(size)]
+    return ["".join(rows[y][x] for x in pick) for y in pick]
+
+
+def enlarged_pixels(pixels, width, height):
+    """Returns rows of (r, g, b) pixels enlarged to width x height, pixel for pixel."""
+    src_h, src_w = len(pixels), len(pixels[0])
+    return [[pixels[y * src_h // height][x * src_w // width] for x in range(width)]
+            for y in range(height)]
 
 
 def icon_image(rows):
@@ -248,14 +261,16 @@ def with_wrench(rows):
 
 
 def write_ico(path, rows16, overlay=None):
-    """Writes an icon file with the 16x16 drawing and its doubled 32x32 form.
+    """Writes an icon file with the 16x16 drawing at every size of ICON_SIZES.
 
-    overlay, when given, is applied to each size after doubling.
+    overlay, when given, is applied to each size after enlarging.
     """
-    small, large = rows16, doubled(rows16)
-    if overlay:
-        small, large = overlay(small), overlay(large)
-    images = [(16, icon_image(small)), (32, icon_image(large))]
+    images = []
+    for size in ICON_SIZES:
+        rows = enlarged(rows16, size)
+        if overlay:
+            rows = overlay(rows)
+        images.append((size, icon_image(rows)))
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
     offset = 6 + 16 * len(images)
     for size, data in images:
@@ -332,7 +347,12 @@ def main():
     }
     for name, (rows, overlay) in drawings.items():
         write_ico(os.path.join(HERE, name), check_drawing(name, rows, 16), overlay)
-    write_bmp(os.path.join(HERE, "logo.bmp"), draw_logo(), LOGO_WIDTH, LOGO_HEIGHT)
+    logo = draw_logo()
+    write_bmp(os.path.join(HERE, "logo.bmp"), logo, LOGO_WIDTH, LOGO_HEIGHT)
+    # For 144 DPI: one and a half times the badge; the name's two-pixel
+    # strokes become three pixels wide.
+    large_w, large_h = LOGO_WIDTH * 3 // 2, LOGO_HEIGHT * 3 // 2
+    write_bmp(os.path.join(HERE, "logo_large.bmp"), enlarged_pixels(logo, large_w, large_h), large_w, large_h)
 
     res_dir = os.path.join(HERE, os.pardir, os.pardir, "res")
     if os.path.isdir(res_dir):

@@ -161,3 +161,58 @@ TEST_F(ShellE2E, WithoutTheDeviceServiceExactlyOneMessageBoxAndTheProgramEnds)
     EXPECT_TRUE(app.WaitExit(kTimeout));
     EXPECT_TRUE(RegisterSimulator(true));
 }
+
+TEST_F(ShellE2E, ASlotThatCanBeNeitherMadeNorOpenedIsReportedBeforeTheProgramEnds)
+{
+    // A mutex of the slot's name: the slot can be neither made nor opened
+    // (as when another copy of the program runs with other rights).
+    HANDLE hTaken = ::CreateMutexA(NULL, FALSE, "ServiceAppFirstInstanceHWND");
+    ASSERT_NE(nullptr, hTaken);
+    SimSession sim("slot");
+    AppProcess app;
+    ASSERT_TRUE(app.Start(std::string(), sim.Environment()));
+
+    const std::string caption = ResourceText(IDS_APP_TITLE);
+    auto isBox = [&](HWND h) { return ClassName(h) == "#32770" && WindowText(h) == caption; };
+    HWND hBox = WaitForWindow(app.Pid(), isBox, kTimeout);
+    ::CloseHandle(hTaken);
+    ASSERT_NE(nullptr, hBox) << "the program said nothing";
+    // The text is the module's, with the system's error code in it.
+    char expected[1024] = "";
+    DWORD_PTR args[] = {ERROR_INVALID_HANDLE};
+    ::FormatMessageA(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                     ResourceText(IDS_INSTANCE_SLOT_FAILED).c_str(), 0, 0, expected, sizeof(expected),
+                     (va_list*)args);
+    EXPECT_EQ(expected, WindowText(::GetDlgItem(hBox, 0xFFFF)));
+    for (HWND h : TopWindows(app.Pid()))
+        EXPECT_FALSE(IsStartupDialog(h) || IsServiceSheet(h));
+
+    ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+    DWORD code = 1234;
+    ASSERT_TRUE(app.WaitExit(kTimeout, &code));
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(std::string::npos, sim.Journal().find("CreateInstance")) << "no device service without the slot";
+}
+
+TEST_F(ShellE2E, AQuitWhileTheSheetIsUpLetsThePagesReleaseEverythingBeforeComGoes)
+{
+    SimSession sim("quit");
+    AppProcess app;
+    HWND hSheet = StartToSheet(app, sim.Environment(), "KESSLY");
+    ASSERT_NE(nullptr, hSheet);
+    // Every page once: the Devices, Device tasks and Driver settings pages
+    // keep objects of the device service while their windows live.
+    PageTexts(hSheet);
+
+    // The loop ends while the sheet is still up (a quit message, as at the
+    // end of a session): no Close button, no page notified.
+    ASSERT_TRUE(::PostThreadMessageA(::GetWindowThreadProcessId(hSheet, NULL), WM_QUIT, 0, 0));
+    DWORD code = 1234;
+    ASSERT_TRUE(app.WaitExit(kTimeout, &code)) << "still running after WM_QUIT";
+    EXPECT_EQ(0u, code);
+
+    const std::string journal = sim.Journal();
+    EXPECT_NE(std::string::npos, journal.find("live objects: 0")) << journal;
+    EXPECT_EQ(std::string::npos, journal.find("OVER-RELEASE")) << journal;
+    EXPECT_EQ(std::string::npos, journal.find("USE-AFTER-RELEASE")) << journal;
+}

@@ -4,10 +4,5 @@ add_wine_test(NAME e2e_devices_driver
   SOURCES DevicesDriverE2ETests.cpp
   LIBS appdriver gtest_main
   LABELS e2e)
-add_dependencies(e2e_devices_driver ServiceApp)
-foreach(target DeviceSim ServiceRes)
-  if(TARGET ${target})
-    add_dependencies(e2e_devices_driver ${target})
-  endif()
-endforeach()
+add_dependencies(e2e_devices_driver ServiceApp DeviceSim ServiceRes)
 set_tests_properties(e2e_devices_driver PROPERTIES RUN_SERIAL TRUE)

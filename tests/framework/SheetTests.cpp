@@ -181,6 +181,27 @@ TEST_F(SheetTest, KillActiveTakesValuesAndAFailedExchangeKeepsThePage)
     EXPECT_EQ(1u, boxes.boxes.size());
 }
 
+TEST_F(SheetTest, APageChangeNeverLeavesTheFocusOnTheHiddenPage)
+{
+    HWND hEditOne = ::GetDlgItem(sheet.one.m_hWnd, IDC_PAGE_EDIT);
+    ::SetFocus(hEditOne);
+    ASSERT_EQ(hEditOne, ::GetFocus());
+    ASSERT_TRUE(sheet.SetActivePage(1));
+    Pump();
+    HWND hFocus = ::GetFocus();
+    EXPECT_TRUE(hFocus && ::IsWindowVisible(hFocus)) << "the focus stayed on the hidden page";
+    EXPECT_EQ(sheet.GetTabControl(), hFocus);
+
+    // A key addressed to a control that a page change hid goes to the focus.
+    HWND hEditTwo = ::GetDlgItem(sheet.two.m_hWnd, IDC_PAGE_EDIT);
+    ::SetFocus(hEditTwo);
+    ASSERT_TRUE(sheet.SetActivePage(2));
+    MSG msg = {hEditTwo, WM_CHAR, '7', 1, 0, {0, 0}};
+    sheet.PreTranslateMessage(&msg);
+    EXPECT_EQ(::GetFocus(), msg.hwnd);
+    EXPECT_EQ("0", ItemText(sheet.two.m_hWnd, IDC_PAGE_EDIT)) << "the hidden field took the key";
+}
+
 TEST_F(SheetTest, DestroyingTheSheetDestroysPagesAndUntiesThem)
 {
     sheet.SetActivePage(1);
@@ -218,3 +239,37 @@ TEST(AppLoopTest, RunWithoutAMainWindowEndsAtOnce)
     CWinApp app;
     EXPECT_EQ(0, app.Run());
 }
+
+namespace
+{
+// A loop whose message source fails at once, as GetMessage does with -1.
+class CFailingLoopApp : public CWinApp
+{
+protected:
+    BOOL GetNextMessage(MSG*) override { return -1; }
+};
+
+// Leaves a recognisable pattern where the next call's locals will lie
+// (called through a volatile pointer, so it is not inlined).
+void PoisonStack()
+{
+    volatile unsigned char junk[4096];
+    for (size_t i = 0; i < sizeof(junk); ++i)
+        junk[i] = 0x5A;
+}
+} // namespace
+
+TEST(AppLoopTest, AFailingMessageSourceEndsTheLoopWithMinusOne)
+{
+    CFailingLoopApp app;
+    void (*volatile poison)() = PoisonStack;
+    poison();
+    EXPECT_EQ(-1, app.Run());
+    EXPECT_EQ(0u, app.m_msgCur.message);
+    // Run posted WM_QUIT (it has no main window): take it away.
+    MSG msg;
+    while (::PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE))
+    {
+    }
+}
+

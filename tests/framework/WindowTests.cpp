@@ -310,3 +310,172 @@ TEST(DialogTest, DoModalEndsWithOkAfterExchangeOrStaysOnABadField)
     ASSERT_EQ(1u, boxes.boxes.size());
     EXPECT_EQ("Please enter an integer.", boxes.boxes[0].text);
 }
+
+// ---------------------------------------------------------------------------
+// The "window being created" slot
+
+namespace
+{
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+// A class of this module's own, with the given name and class style.
+void RegisterTestClass(const char* pszName, UINT style)
+{
+    WNDCLASSA wc = {};
+    wc.style = style;
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(NULL);
+    wc.lpszClassName = pszName;
+    ::RegisterClassA(&wc);
+}
+
+HWND CreatePopup(const char* pszClass)
+{
+    return ::CreateWindowExA(0, pszClass, "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, ::GetModuleHandleA(NULL), NULL);
+}
+} // namespace
+
+TEST(CreateHookTest, TiesOnlyAWindowOfTheExpectedClassAndNeverAnImeWindow)
+{
+    // The system's default IME window, made by hand: one class named "IME",
+    // and one with the IME class style.
+    RegisterTestClass("IME", 0);
+    RegisterTestClass("AfxTestImeStyle", CS_IME);
+
+    CWnd dialog;
+    AfxHookWindowCreate(&dialog, WC_DIALOG);
+    HWND hIme = CreatePopup("IME");
+    HWND hImeStyled = CreatePopup("AfxTestImeStyle");
+    HWND hOther = CreatePopup("STATIC");
+    ASSERT_TRUE(hIme && hImeStyled && hOther);
+    HWND hDlg = ::CreateDialogParamA(::GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_EXCHANGE), NULL,
+                                     PlainDialogProc, 0);
+    EXPECT_TRUE(AfxUnhookWindowCreate()) << "the dialog was not tied";
+
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hIme));
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hImeStyled));
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hOther));
+    ASSERT_NE(nullptr, hDlg);
+    EXPECT_EQ(&dialog, CWnd::FromHandlePermanent(hDlg));
+    EXPECT_EQ(hDlg, dialog.m_hWnd);
+
+    dialog.DestroyWindow();
+    for (HWND h : {hIme, hImeStyled, hOther})
+        ::DestroyWindow(h);
+
+    // CreateEx waits for its own class: an IME window created first (as the
+    // system does inside the first top-level window's creation) is passed by.
+    CCreatedWindow wnd;
+    AfxHookWindowCreate(&wnd, "STATIC");
+    hIme = CreatePopup("IME");
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hIme));
+    ::DestroyWindow(hIme);
+    AfxUnhookWindowCreate();
+    ASSERT_TRUE(wnd.CreateEx(0, "STATIC", "label", WS_POPUP, 0, 0, 50, 20, NULL, 0));
+    EXPECT_EQ(std::vector<std::string>{"create:label"}, wnd.events);
+    wnd.DestroyWindow();
+}
+
+// ---------------------------------------------------------------------------
+// A handler that deletes its own object
+
+namespace
+{
+// The object lives alone on a page of its own. Once deleted, the page is a
+// guard page: the first access to it, a read or a write, is counted (the
+// system then lifts the guard and the access goes through).
+BYTE* g_pObjectPage = NULL;
+LONG g_deletedObjectTouches = 0;
+
+LONG CALLBACK CountTouchesOfTheDeletedObject(EXCEPTION_POINTERS* pInfo)
+{
+    const EXCEPTION_RECORD* pRecord = pInfo->ExceptionRecord;
+    if (pRecord->ExceptionCode != STATUS_GUARD_PAGE_VIOLATION || pRecord->NumberParameters < 2)
+        return EXCEPTION_CONTINUE_SEARCH;
+    const BYTE* pAddress = (const BYTE*)pRecord->ExceptionInformation[1];
+    if (!g_pObjectPage || pAddress < g_pObjectPage || pAddress >= g_pObjectPage + 4096)
+        return EXCEPTION_CONTINUE_SEARCH;
+    ++g_deletedObjectTouches;
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+class CSelfDeletingWindow : public CWnd
+{
+public:
+    static void* operator new(size_t size)
+    {
+        EXPECT_LE(size, 4096u);
+        g_pObjectPage = (BYTE*)::VirtualAlloc(NULL, 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+        return g_pObjectPage;
+    }
+    static void operator delete(void* p)
+    {
+        DWORD old = 0;
+        ::VirtualProtect(p, 4096, PAGE_READWRITE | PAGE_GUARD, &old);
+    }
+
+    // Destroys its own window from inside one of its handlers.
+    LRESULT OnDie(WPARAM, LPARAM)
+    {
+        DestroyWindow();
+        return 42;
+    }
+
+protected:
+    void PostNcDestroy() override
+    {
+        CWnd::PostNcDestroy();
+        delete this;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CSelfDeletingWindow, CWnd)
+    ON_MESSAGE(WM_APP + 7, OnDie)
+END_MESSAGE_MAP()
+} // namespace
+
+TEST(WindowProcTest, NothingTouchesAnObjectThatAHandlerDeleted)
+{
+    PVOID hHandler = ::AddVectoredExceptionHandler(1, CountTouchesOfTheDeletedObject);
+    ASSERT_NE(nullptr, hHandler);
+    CSelfDeletingWindow* pWnd = new CSelfDeletingWindow;
+    ASSERT_TRUE(pWnd->CreateEx(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, 0));
+    HWND hWnd = pWnd->m_hWnd;
+    EXPECT_EQ(42, ::SendMessageA(hWnd, WM_APP + 7, 0, 0));
+    EXPECT_FALSE(::IsWindow(hWnd));
+    EXPECT_EQ(0, g_deletedObjectTouches) << "the deleted object was read or written after its handler";
+    ::RemoveVectoredExceptionHandler(hHandler);
+    ::VirtualFree(g_pObjectPage, 0, MEM_RELEASE);
+    g_pObjectPage = NULL;
+}
+
+// ---------------------------------------------------------------------------
+// The application's name from a path
+
+TEST(AppNameTest, IsTheFileNameWithoutItsExtensionAndNeverReadsPastTheCharactersGiven)
+{
+    auto name = [](const char* path) { return std::string(AfxAppNameFromPath(path, lstrlenA(path))); };
+    EXPECT_EQ("ServiceApp", name("C:\\Program Files\\ServiceApp\\ServiceApp.exe"));
+    EXPECT_EQ("Service.App", name("D:/tools/Service.App.exe"));
+    EXPECT_EQ("NoExtension", name("C:NoExtension"));
+    EXPECT_EQ(".hidden", name("\\\\server\\share\\.hidden"));
+
+    // A path cut to its buffer and not terminated (Windows XP), lying at the
+    // very end of readable memory: reading one byte too far would fault.
+    SYSTEM_INFO si;
+    ::GetSystemInfo(&si);
+    BYTE* pPages = (BYTE*)::VirtualAlloc(NULL, si.dwPageSize * 2, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    ASSERT_NE(nullptr, pPages);
+    DWORD old = 0;
+    ASSERT_TRUE(::VirtualProtect(pPages + si.dwPageSize, si.dwPageSize, PAGE_NOACCESS, &old));
+    const std::string full = "C:\\" + std::string(250, 'd') + "\\ServiceApp.exe";
+    char* pPath = (char*)pPages + si.dwPageSize - MAX_PATH;
+    memcpy(pPath, full.data(), MAX_PATH);   // no terminator
+    EXPECT_EQ("Servic", std::string(AfxAppNameFromPath(pPath, MAX_PATH)));
+    ::VirtualFree(pPages, 0, MEM_RELEASE);
+}
+

@@ -7,8 +7,16 @@
 # Usage: run_fuzz.sh <source root> <work directory> [seconds]
 #   seconds: how long to fuzz (default 60); FUZZ_SECONDS in the environment
 #   overrides it: FUZZ_SECONDS=600 ctest -L fuzz --timeout 900 for a longer run.
-# Environment: CLANGXX (default clang++), FUZZ_SEED (libFuzzer's -seed),
-#   FUZZ_COVERAGE=0 skips the coverage summary.
+# Environment: CLANGXX (default clang++), FUZZ_SEED (libFuzzer's -seed,
+#   default 20240611: every run makes the same inputs in the same order, so a
+#   failure found in one run is found again by the next), FUZZ_COVERAGE=0
+#   skips the coverage summary.
+#
+# The seed corpus (tests/fuzz/corpus) is copied afresh into the work
+# directory, so every run starts from the same inputs; the corpus the run
+# grew stays in <work directory>/corpus, and an input that failed in
+# <work directory>/artifacts, until the next run. To run a failing input
+# again: <work directory>/locator_fuzzer <work directory>/artifacts/<file>.
 set -uo pipefail
 
 ROOT="${1:?source root}"
@@ -35,9 +43,9 @@ mkdir -p artifacts
 cp -r "$HERE/corpus" corpus || fail "no seed corpus"
 SEEDS=$(find corpus -type f | wc -l)
 
-echo "== fuzzing for ${SECONDS_TO_RUN}s over $SEEDS seed inputs"
-SEED_ARG=()
-[ -n "${FUZZ_SEED:-}" ] && SEED_ARG=(-seed="$FUZZ_SEED")
+SEED="${FUZZ_SEED:-20240611}"
+echo "== fuzzing for ${SECONDS_TO_RUN}s over $SEEDS seed inputs with seed $SEED"
+SEED_ARG=(-seed="$SEED")
 STARTED=$(date +%s)
 ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -51,7 +59,9 @@ REPORTS=$(grep -E "ERROR: (Address|Leak|UndefinedBehavior)Sanitizer|runtime erro
 ARTIFACTS=$(ls artifacts)
 if [ $STATUS -ne 0 ] || [ -n "$REPORTS" ] || [ -n "$ARTIFACTS" ]; then
     tail -n 60 fuzz.log >&2
-    fail "exit status $STATUS; artifacts in $WORK/artifacts: ${ARTIFACTS:-none}"
+    echo "To run it again: FUZZ_SEED=$SEED $0 $ROOT $WORK $SECONDS_TO_RUN" >&2
+    [ -n "$ARTIFACTS" ] && echo "or one input: $WORK/locator_fuzzer $WORK/artifacts/<file>" >&2
+    fail "exit status $STATUS with seed $SEED; artifacts in $WORK/artifacts: ${ARTIFACTS:-none}"
 fi
 
 EXECS=$(sed -n 's/^stat::number_of_executed_units: *//p' fuzz.log)

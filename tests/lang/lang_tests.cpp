@@ -317,7 +317,18 @@ const UINT kStringIds[] = {
     23442, 23444, 23445, 23446, 23447, 23448, 23449, 23450, 23451, 23454, 23455, 23456, 23457,
     23458, 23459, 23460, 23461, 23463, 23464, 23465, 23466, 23467, 23468, 23471, 23472, 23473,
     23474, 23475, 23476, 23477, 23478, 23479, 23480, 23481, 23482, 23484, 23485, 23486, 23487,
-    23488, 23489, 23490, 23492, 23493, 23494, 23495, 23496, AFX_IDP_PARSE_INT,
+    23488, 23489, 23490, 23492, 23493, 23494, 23495, 23496, 23497, 23498, 23499, 23500, 23501, 23502,
+    AFX_IDP_PARSE_INT,
+};
+
+// The FormatMessage templates and the inserts each must hold, in order.
+struct MessageTemplate { UINT string; std::vector<std::string> inserts; };
+
+const MessageTemplate kMessageTemplates[] = {
+    { IDS_MEM_RANGE_TEXT, { "%1!d!", "%2!d!" } },
+    { IDS_MEM_VALUE_RANGE_TEXT, { "%1!d!", "%2!d!" } },
+    { IDS_INSTANCE_SLOT_FAILED, { "%1!lu!" } },
+    { IDS_DRV_NOT_TAKEN, { "%1" } },
 };
 
 // The printf templates and the conversions each must hold, in order.
@@ -975,6 +986,21 @@ TEST_F(Controls, EveryNamedControlExistsWithItsKind)
     }
 }
 
+TEST_F(Controls, MemoryFieldsTakeDigitsOnly)
+{
+    LiveDialog dlg(IDD_MEMORY_PAGE);
+    for (int id : { IDC_MEM_LOCATION, IDC_MEM_NEW_VALUE }) {
+        HWND hEdit = dlg.Item(id);
+        ASSERT_NE(hEdit, (HWND)NULL) << id;
+        EXPECT_TRUE(StyleOf(hEdit) & ES_NUMBER) << "control " << id;
+        // A letter typed goes nowhere; a digit goes in.
+        SetWindowTextA(hEdit, "");
+        for (const char* p = "4x2"; *p; ++p)
+            SendMessageA(hEdit, WM_CHAR, (WPARAM)(unsigned char)*p, 1);
+        EXPECT_EQ(TextOf(hEdit), "42") << "control " << id;
+    }
+}
+
 TEST_F(Controls, DeviceListIsASingleSelectionReportView)
 {
     LiveDialog dlg(IDD_DEVICES_PAGE);
@@ -1369,9 +1395,19 @@ TEST_F(Strings, LocationRangeMessageTakesLowestAndHighestLocation)
     EXPECT_EQ(result.find('!'), std::string::npos) << result;
 }
 
+TEST_F(Strings, MessageTemplatesHoldExactlyTheirInserts)
+{
+    for (const MessageTemplate& entry : kMessageTemplates) {
+        std::string text = Str(entry.string);
+        EXPECT_EQ(MessageInserts(text), entry.inserts) << "string " << entry.string << ": " << text;
+    }
+}
+
 TEST_F(Strings, OnlyTheTemplatesUsePercentSigns)
 {
-    std::set<UINT> templates = { IDS_MEM_RANGE_TEXT };
+    std::set<UINT> templates;
+    for (const MessageTemplate& entry : kMessageTemplates)
+        templates.insert(entry.string);
     for (const PrintfTemplate& entry : kPrintfTemplates)
         templates.insert(entry.string);
     for (UINT id : kStringIds) {
@@ -1415,13 +1451,14 @@ TEST_F(Strings, NoTextGivesAwayAModelCodeName)
 
 using Images = ResourceModuleTest;
 
-TEST_F(Images, IconsLoadAtBothSizesWithAMask)
+TEST_F(Images, IconsLoadAtTheSizesOf96And144DpiWithAMask)
 {
+    // Small and large icons at 96 DPI (16, 32) and at 144 DPI (24, 48).
     for (UINT id : kIcons) {
         std::map<int, std::string> images = IconImages(Module(), id);
-        EXPECT_EQ(images.count(16), 1u) << "icon " << id << " lacks a 16x16 image";
-        EXPECT_EQ(images.count(32), 1u) << "icon " << id << " lacks a 32x32 image";
-        for (int size : { 16, 32 }) {
+        for (int size : { 16, 24, 32, 48 })
+            EXPECT_EQ(images.count(size), 1u) << "icon " << id << " lacks a " << size << "x" << size << " image";
+        for (int size : { 16, 24, 32, 48 }) {
             SCOPED_TRACE("icon " + std::to_string(id) + " at " + std::to_string(size));
             HICON hIcon = (HICON)LoadImageA(Module(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0);
             ASSERT_NE(hIcon, (HICON)NULL);
@@ -1455,6 +1492,20 @@ TEST_F(Images, DeviceIconsCanBeToldApartInTheDeviceList)
     for (size_t i = 0; i < pictures.size(); ++i)
         for (size_t j = i + 1; j < pictures.size(); ++j)
             EXPECT_NE(pictures[i], pictures[j]) << "icons " << kDeviceIcons[i] << " and " << kDeviceIcons[j];
+}
+
+TEST_F(Images, LogoForOneAndAHalfTimesTheDpiIsOneAndAHalfTimesTheSize)
+{
+    BITMAP bm[2] = {};
+    const UINT ids[] = { IDB_LOGO, IDB_LOGO_LARGE };
+    for (int i = 0; i < 2; ++i) {
+        HBITMAP hLogo = LoadBitmapA(Module(), MAKEINTRESOURCEA(ids[i]));
+        ASSERT_NE(hLogo, (HBITMAP)NULL) << "bitmap " << ids[i];
+        ASSERT_NE(GetObjectA(hLogo, sizeof(bm[i]), &bm[i]), 0);
+        DeleteObject(hLogo);
+    }
+    EXPECT_EQ(bm[1].bmWidth, bm[0].bmWidth * 3 / 2);
+    EXPECT_EQ(bm[1].bmHeight, bm[0].bmHeight * 3 / 2);
 }
 
 TEST_F(Images, LogoFitsBesideTheButtonRow)
@@ -1634,9 +1685,11 @@ TEST_F(SameIds, TheSameIconsAndLogo)
         EXPECT_FALSE(ours.empty()) << "icon " << id;
         EXPECT_EQ(ours, IconImages(ReferenceModule(), id)) << "icon " << id;
     }
-    std::string logo = RawResource(Module(), MAKEINTRESOURCEA(IDB_LOGO), MAKEINTRESOURCEA(2));
-    EXPECT_FALSE(logo.empty());
-    EXPECT_EQ(logo, RawResource(ReferenceModule(), MAKEINTRESOURCEA(IDB_LOGO), MAKEINTRESOURCEA(2)));
+    for (UINT id : { IDB_LOGO, IDB_LOGO_LARGE }) {
+        std::string logo = RawResource(Module(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2));
+        EXPECT_FALSE(logo.empty()) << "bitmap " << id;
+        EXPECT_EQ(logo, RawResource(ReferenceModule(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2))) << "bitmap " << id;
+    }
 }
 
 TEST_F(SameIds, EveryTextIsTheModulesOwn)
@@ -1694,13 +1747,17 @@ TEST(BuildOutput, ProdinfoPointsAtTheResourceModule)
 // ---------------------------------------------------------------------------
 // The executable's own resources (res/ServiceApp.rc is linked into this program)
 
-TEST(ExecutableResources, ManifestAsksForCommonControlsSixAsInvoker)
+TEST(ExecutableResources, ManifestAsksForCommonControlsSixAsInvokerAndIsDpiAware)
 {
     std::string manifest = RawResource(NULL, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
     ASSERT_FALSE(manifest.empty());
     EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    // System DPI aware: Windows does not stretch the windows blurred.
+    const std::string dpiAware =
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>";
+    EXPECT_NE(manifest.find(dpiAware), std::string::npos) << manifest;
 }
 
 TEST(ExecutableResources, IconIsTheApplicationIconOfTheModuleAndAVersionBlockExists)
@@ -1708,7 +1765,7 @@ TEST(ExecutableResources, IconIsTheApplicationIconOfTheModuleAndAVersionBlockExi
     ASSERT_NE(Module(), (HMODULE)NULL);
     std::map<int, std::string> own = IconImages(NULL, IDI_APP);
     std::map<int, std::string> module = IconImages(Module(), IDI_APP);
-    EXPECT_EQ(own.size(), 2u);
+    EXPECT_EQ(own.size(), 4u) << "16, 24, 32 and 48 pixels";
     EXPECT_EQ(own, module) << "res/ServiceApp.ico is to be a copy of the module's application icon";
     EXPECT_FALSE(RawResource(NULL, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16) /* RT_VERSION */).empty());
     EXPECT_FALSE(RawResource(Module(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16)).empty());

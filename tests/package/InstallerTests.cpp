@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include "AppDriver.h"
 #include "PackageSupport.h"
@@ -42,9 +43,47 @@ std::string Upper(std::string s)
     return s;
 }
 
-std::string ShortcutPath(const Language& language)
+std::wstring ShortcutPath(const Language& language)
 {
-    return SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\" + language.shortcut + ".lnk";
+    return SpecialFolderW(CSIDL_COMMON_PROGRAMS) + L"\\" + language.shortcut + L".lnk";
+}
+
+// The process that started process pid; 0 when it is not known.
+DWORD ParentOf(DWORD pid)
+{
+    DWORD parent = 0;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
+        if (entry.th32ProcessID == pid)
+            parent = entry.th32ParentProcessID;
+    ::CloseHandle(snapshot);
+    return parent;
+}
+
+struct StartupSearch
+{
+    const Language* language;
+    HWND found;
+};
+
+BOOL CALLBACK FindStartupDialogProc(HWND h, LPARAM lParam)
+{
+    StartupSearch* search = (StartupSearch*)lParam;
+    if (ClassName(h) == "#32770" && ::IsWindowVisible(h) && WindowTextW(h) == search->language->startupCaption)
+        search->found = h;
+    return search->found == NULL;
+}
+
+// The visible start-up dialog of any process, titled for the language.
+HWND FindStartupDialog(const Language& language)
+{
+    StartupSearch search = {&language, NULL};
+    ::EnumWindows(FindStartupDialogProc, (LPARAM)&search);
+    return search.found;
 }
 
 // Lists what is left in a folder, for failure messages.
@@ -87,12 +126,7 @@ protected:
 
     void SetUp() override
     {
-#if SERVICE_HAVE_MAKENSIS
         ASSERT_TRUE(FileExists(SetupExe())) << SetupExe() << " was not built (CMake target package_test_installer)";
-#else
-        GTEST_SKIP() << "makensis was not found on the PATH when this build was configured: install nsis "
-                        "(tools/setup.sh does) and configure again";
-#endif
     }
 
     // Removes an installation a broken earlier run may have left in dir.
@@ -104,8 +138,8 @@ protected:
             WaitUntil([&] { return !DirExists(dir); }, 60000);
         }
         DeleteTree(dir);
-        ::DeleteFileA(ShortcutPath(English()).c_str());
-        ::DeleteFileA(ShortcutPath(German()).c_str());
+        ::DeleteFileW(ShortcutPath(English()).c_str());
+        ::DeleteFileW(ShortcutPath(German()).c_str());
     }
 
     // Installs silently with the arguments into dir, checks the installation
@@ -154,9 +188,9 @@ protected:
         EXPECT_EQ("Apartment", RegString(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", "ThreadingModel"));
 
         // The Start menu shortcut starts the installed program.
-        const std::string shortcut = ShortcutPath(language);
+        const std::wstring shortcut = ShortcutPath(language);
         EXPECT_TRUE(FileExists(shortcut)) << shortcut;
-        EXPECT_TRUE(SameText(dir + "\\ServiceApp.exe", ShortcutTarget(shortcut))) << ShortcutTarget(shortcut);
+        EXPECT_TRUE(SameText(Wide(dir + "\\ServiceApp.exe"), ShortcutTarget(shortcut))) << ShortcutTarget(shortcut);
 
         // The uninstall entry.
         EXPECT_FALSE(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").empty());
@@ -168,12 +202,12 @@ protected:
             AppProcess app;
             ASSERT_TRUE(app.Start(dir + "\\ServiceApp.exe"));
             auto isStartup = [&](HWND h) {
-                return ClassName(h) == "#32770" && ::IsWindowVisible(h) && WindowText(h) == language.startupCaption;
+                return ClassName(h) == "#32770" && ::IsWindowVisible(h) && WindowTextW(h) == language.startupCaption;
             };
             HWND hDlg = WaitForWindow(app.Pid(), isStartup, kTimeout);
             ASSERT_NE(nullptr, hDlg) << "no start-up dialog titled " << language.startupCaption;
             EXPECT_EQ(ModuleText(dir + "\\" + language.module, IDS_STARTUP_WARNING),
-                      WindowText(::GetDlgItem(hDlg, IDC_STARTUP_WARNING)));
+                      WindowTextW(::GetDlgItem(hDlg, IDC_STARTUP_WARNING)));
             ::PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
             ASSERT_TRUE(app.WaitExit(kTimeout)) << "still running after Cancel";
         }
@@ -228,6 +262,61 @@ TEST_F(Installer, UnknownLanguageEndsWithCodeTwoAndInstallsNothing)
     EXPECT_EQ(2, RunAndWait(setup, kSetupTimeout)) << setup;
     EXPECT_FALSE(DirExists(dir));
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+TEST_F(Installer, FinishPageStartsTheProgramThroughTheUsersShellNotFromTheInstaller)
+{
+    // The installer runs elevated on Windows: a program it started itself
+    // would run elevated too. Started through the user's shell, the program
+    // is not the installer's child.
+    const std::string dir = SpecialFolder(CSIDL_PROGRAM_FILES) + "\\Device Service Finish";
+    RemoveLeftovers(dir);
+    ASSERT_EQ(nullptr, FindStartupDialog(English())) << "a start-up dialog is up already";
+
+    std::string cmd = "\"" + SetupExe() + "\" /LANG=en /D=" + dir;
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(::CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) << cmd;
+    ::CloseHandle(pi.hThread);
+
+    // Welcome, folder, installing, finish: press the button that goes on
+    // (id 1: Next, Install, Finish) whenever it can be pressed; the finish
+    // page's "Run" box is ticked as it comes.
+    const DWORD started = ::GetTickCount();
+    while (::WaitForSingleObject(pi.hProcess, 100) == WAIT_TIMEOUT && ::GetTickCount() - started < kSetupTimeout)
+    {
+        for (HWND h : TopWindows(pi.dwProcessId))
+        {
+            HWND hNext = ::GetDlgItem(h, IDOK);
+            if (::IsWindowVisible(h) && hNext && ::IsWindowVisible(hNext) && ::IsWindowEnabled(hNext))
+                ::PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)hNext);
+        }
+    }
+    DWORD code = 1234;
+    const bool ended = ::GetExitCodeProcess(pi.hProcess, &code) && code != STILL_ACTIVE;
+    if (!ended)
+        ::TerminateProcess(pi.hProcess, 99);
+    ::CloseHandle(pi.hProcess);
+    ASSERT_TRUE(ended) << "the installer did not finish";
+    EXPECT_EQ(0u, code);
+
+    HWND hDlg = NULL;
+    WaitUntil([&] { return (hDlg = FindStartupDialog(English())) != NULL; }, kTimeout);
+    ASSERT_NE(nullptr, hDlg) << "the finish page started no program";
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hDlg, &pid);
+    EXPECT_NE(pi.dwProcessId, ParentOf(pid)) << "the installer started the program itself";
+
+    HANDLE hApp = ::OpenProcess(SYNCHRONIZE, FALSE, pid);
+    ::PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
+    if (hApp)
+    {
+        EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(hApp, kTimeout)) << "still running after Cancel";
+        ::CloseHandle(hApp);
+    }
+    RemoveLeftovers(dir);
+    EXPECT_FALSE(DirExists(dir)) << Listing(dir);
 }
 
 TEST_F(Installer, ServiceSwitchRegistersTheIppServiceAndUninstallRemovesIt)

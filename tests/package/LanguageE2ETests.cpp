@@ -55,6 +55,8 @@ protected:
         auto text = [&](UINT id) { return ModuleText(module, id); };
         ASSERT_EQ(language.startupCaption, text(IDS_STARTUP_CAPTION)) << "the module under " << module;
         ASSERT_NE(text(IDS_STARTUP_CAPTION), ModuleText(m_dir + "\\" + other.module, IDS_STARTUP_CAPTION));
+        // Everything is compared in UTF-16: the program's texts as the
+        // windows hold them, whatever code page the host gives the program.
 
         AppProcess app;
         m_state = TempPath("lang-state.txt");
@@ -62,7 +64,7 @@ protected:
 
         // The start-up dialog: caption and texts from the chosen module.
         auto isStartup = [&](HWND h) {
-            return ClassName(h) == "#32770" && ::IsWindowVisible(h) && WindowText(h) == language.startupCaption;
+            return ClassName(h) == "#32770" && ::IsWindowVisible(h) && WindowTextW(h) == language.startupCaption;
         };
         HWND hDlg = WaitForWindow(app.Pid(), isStartup, kTimeout);
         if (!hDlg)
@@ -72,33 +74,40 @@ protected:
                 seen += " [" + ClassName(h) + ": " + WindowText(h) + "]";
             FAIL() << "no start-up dialog titled " << language.startupCaption << "; windows:" << seen;
         }
-        EXPECT_EQ(text(IDS_STARTUP_WARNING), WindowText(::GetDlgItem(hDlg, IDC_STARTUP_WARNING)));
-        EXPECT_EQ(text(IDS_MODEL_PROMPT), WindowText(::GetDlgItem(hDlg, IDC_MODEL_PROMPT)));
+        EXPECT_EQ(text(IDS_STARTUP_WARNING), WindowTextW(::GetDlgItem(hDlg, IDC_STARTUP_WARNING)));
+        EXPECT_EQ(text(IDS_MODEL_PROMPT), WindowTextW(::GetDlgItem(hDlg, IDC_MODEL_PROMPT)));
 
         // The sheet: title, Close button, tabs and the Devices page's hint.
         ASSERT_TRUE(PassStartupGate(hDlg, "KESSLY"));
-        const std::string tail = " - " + text(IDS_APP_TITLE);
+        const std::wstring tail = L" - " + text(IDS_APP_TITLE);
         auto isSheet = [&](HWND h) {
-            std::string title = WindowText(h);
+            std::wstring title = WindowTextW(h);
             return ClassName(h) == "#32770" && ::IsWindowVisible(h) && title.size() > tail.size() &&
                    title.compare(title.size() - tail.size(), tail.size(), tail) == 0;
         };
         HWND hSheet = WaitForWindow(app.Pid(), isSheet, kTimeout);
         ASSERT_NE(nullptr, hSheet) << "no sheet whose title ends in" << tail;
 
-        EXPECT_EQ(language.closeText, WindowText(::GetDlgItem(hSheet, IDCANCEL)));
-        EXPECT_EQ(text(IDS_CLOSE), WindowText(::GetDlgItem(hSheet, IDCANCEL)));
+        EXPECT_EQ(language.closeText, WindowTextW(::GetDlgItem(hSheet, IDCANCEL)));
+        EXPECT_EQ(text(IDS_CLOSE), WindowTextW(::GetDlgItem(hSheet, IDCANCEL)));
 
-        std::vector<std::string> expected;
+        // The tabs, each page's text, in order.
+        std::vector<std::wstring> expected, shown;
         for (UINT id : {IDS_DEVICES_PAGE, IDS_MAINTENANCE_PAGE, IDS_MEMORY_PAGE, IDS_TASKS_PAGE, IDS_PROCEDURES_PAGE,
                         IDS_REPORTS_PAGE, IDS_DRIVER_PAGE})
             expected.push_back(text(id));
-        EXPECT_EQ(expected, PageTexts(hSheet));
+        for (size_t i = 0; i < expected.size(); ++i)
+        {
+            SendTo(hSheet, PSM_SETCURSEL, (WPARAM)i, 0);
+            shown.push_back(WindowTextW((HWND)SendTo(hSheet, PSM_GETCURRENTPAGEHWND)));
+        }
+        SendTo(hSheet, PSM_SETCURSEL, 0, 0);
+        EXPECT_EQ(expected, shown);
 
         HWND hPage = (HWND)::SendMessageA(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
         ASSERT_NE(nullptr, hPage);
-        EXPECT_EQ(text(IDS_DEVICES_HINT), WindowText(::GetDlgItem(hPage, IDC_DEVICES_HINT)));
-        EXPECT_EQ(text(IDS_DETAIL_TEXT1_LABEL), WindowText(::GetDlgItem(hPage, IDC_DETAIL_TEXT1_FRAME)));
+        EXPECT_EQ(text(IDS_DEVICES_HINT), WindowTextW(::GetDlgItem(hPage, IDC_DEVICES_HINT)));
+        EXPECT_EQ(text(IDS_DETAIL_TEXT1_LABEL), WindowTextW(::GetDlgItem(hPage, IDC_DETAIL_TEXT1_FRAME)));
 
         ::PostMessageA(hSheet, WM_COMMAND, IDCANCEL, 0);
         DWORD code = 1234;

@@ -12,15 +12,15 @@ namespace package
 const Language& English()
 {
     static const Language language = {"English", "English,1033,lang\\ServiceRes.dll:1", "lang\\ServiceRes.dll",
-                                      "Service Access", "Close", "Device Service"};
+                                      L"Service Access", L"Close", L"Device Service"};
     return language;
 }
 
 const Language& German()
 {
     static const Language language = {"Deutsch", "Deutsch,1031,lang\\de\\ServiceRes.dll:1",
-                                      "lang\\de\\ServiceRes.dll", "Servicezugang", "Schlie\xDF" "en",
-                                      "Ger\xE4" "teservice"};
+                                      "lang\\de\\ServiceRes.dll", L"Servicezugang", L"Schlie\u00DFen",
+                                      L"Ger\u00E4teservice"};
     return language;
 }
 
@@ -48,6 +48,12 @@ std::string ExeDir()
 bool FileExists(const std::string& path)
 {
     DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FileExists(const std::wstring& path)
+{
+    DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -136,21 +142,27 @@ std::string SpecialFolder(int csidl)
     return path;
 }
 
-std::string ShortcutTarget(const std::string& lnkPath)
+std::wstring SpecialFolderW(int csidl)
 {
-    std::string target;
+    wchar_t path[MAX_PATH] = L"";
+    if (FAILED(::SHGetFolderPathW(NULL, csidl, NULL, SHGFP_TYPE_CURRENT, path)))
+        return std::wstring();
+    return path;
+}
+
+std::wstring ShortcutTarget(const std::wstring& lnkPath)
+{
+    std::wstring target;
     HRESULT init = ::CoInitialize(NULL);
-    IShellLinkA* link = NULL;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* link = NULL;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                      reinterpret_cast<void**>(&link))))
     {
         IPersistFile* file = NULL;
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))))
         {
-            wchar_t wide[MAX_PATH] = L"";
-            ::MultiByteToWideChar(CP_ACP, 0, lnkPath.c_str(), -1, wide, MAX_PATH);
-            char path[MAX_PATH] = "";
-            if (SUCCEEDED(file->Load(wide, STGM_READ)) &&
+            wchar_t path[MAX_PATH] = L"";
+            if (SUCCEEDED(file->Load(lnkPath.c_str(), STGM_READ)) &&
                 SUCCEEDED(link->GetPath(path, MAX_PATH, NULL, SLGP_RAWPATH)))
                 target = path;
             file->Release();
@@ -197,20 +209,39 @@ std::string RegString(HKEY root, const std::string& subKey, const char* valueNam
     return value;
 }
 
-std::string ModuleText(const std::string& modulePath, UINT id)
+std::wstring ModuleText(const std::string& modulePath, UINT id)
 {
     HMODULE module = ::LoadLibraryExA(modulePath.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
     if (!module)
-        return std::string();
-    char buf[1024] = "";
-    int n = ::LoadStringA(module, id, buf, sizeof(buf));
+        return std::wstring();
+    wchar_t buf[1024] = L"";
+    int n = ::LoadStringW(module, id, buf, sizeof(buf) / sizeof(buf[0]));
     ::FreeLibrary(module);
-    return n > 0 ? std::string(buf, n) : std::string();
+    return n > 0 ? std::wstring(buf, n) : std::wstring();
+}
+
+std::wstring WindowTextW(HWND hWnd)
+{
+    wchar_t buf[1024] = L"";
+    // WM_GETTEXT reaches windows of other processes too.
+    ::SendMessageTimeoutW(hWnd, WM_GETTEXT, sizeof(buf) / sizeof(buf[0]), (LPARAM)buf, SMTO_ABORTIFHUNG, 5000,
+                          NULL);
+    return buf;
+}
+
+std::wstring Wide(const std::string& ascii)
+{
+    return std::wstring(ascii.begin(), ascii.end());
 }
 
 bool SameText(const std::string& a, const std::string& b)
 {
     return ::lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b)
+{
+    return ::lstrcmpiW(a.c_str(), b.c_str()) == 0;
 }
 
 namespace

@@ -84,6 +84,19 @@ protected:
         ::SendMessageA(List(h), LVM_GETITEMA, 0, (LPARAM)&item);
         return item.iImage;
     }
+    int ClientWidth(Harness& h) const
+    {
+        RECT rc;
+        ::GetClientRect(List(h), &rc);
+        return rc.right - rc.left;
+    }
+    int ColumnsWidth(Harness& h) const
+    {
+        int sum = 0;
+        for (int col = 0; col < 3; ++col)
+            sum += (int)::SendMessageA(List(h), LVM_GETCOLUMNWIDTH, col, 0);
+        return sum;
+    }
     UINT State(Harness& h, int row) const
     {
         return (UINT)::SendMessageA(List(h), LVM_GETITEMSTATE, (WPARAM)row, LVIS_SELECTED | LVIS_FOCUSED);
@@ -185,8 +198,12 @@ TEST_F(DevicesPageTest, TextsColumnsImagesAndStylesAreSetUp)
     EXPECT_EQ(LoadText(IDS_DETAIL_TEXT3_LABEL), h.Text(IDC_DETAIL_TEXT3_FRAME));
     EXPECT_EQ(LoadText(IDS_DEVICES_HINT), h.Text(IDC_DEVICES_HINT));
 
+    // Headers, and widths from dialog units: they grow with the font and
+    // the DPI; the last column reaches the list's right edge.
     const UINT headers[] = {IDS_COLUMN_NAME, IDS_COLUMN_TEXT1, IDS_COLUMN_TEXT2};
-    const int widths[] = {200, 110, 200};
+    RECT dlu = {120, 0, 100, 0};
+    ::MapDialogRect(h.Page(), &dlu);
+    const int widths[] = {dlu.left, dlu.right};
     for (int col = 0; col < 3; ++col)
     {
         char buf[256] = "";
@@ -196,11 +213,16 @@ TEST_F(DevicesPageTest, TextsColumnsImagesAndStylesAreSetUp)
         column.cchTextMax = sizeof(buf);
         ASSERT_TRUE(::SendMessageA(List(h), LVM_GETCOLUMNA, col, (LPARAM)&column)) << col;
         EXPECT_EQ(LoadText(headers[col]), buf) << col;
-        EXPECT_EQ(widths[col], column.cx) << col;
+        if (col < 2)
+        {
+            EXPECT_EQ(widths[col], column.cx) << col;
+        }
         EXPECT_EQ(LVCFMT_LEFT, column.fmt & LVCFMT_JUSTIFYMASK) << col;
     }
+    EXPECT_EQ(ClientWidth(h), ColumnsWidth(h));
     EXPECT_EQ((LRESULT)LVS_EX_FULLROWSELECT, ::SendMessageA(List(h), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
 
+    // The icons: 32-bit, at the system's small icon size.
     HIMAGELIST hImages = (HIMAGELIST)::SendMessageA(List(h), LVM_GETIMAGELIST, LVSIL_SMALL, 0);
     ASSERT_NE(nullptr, hImages);
     ASSERT_NE(nullptr, h.page.ImageList());
@@ -208,8 +230,25 @@ TEST_F(DevicesPageTest, TextsColumnsImagesAndStylesAreSetUp)
     EXPECT_EQ(4, ImageList_GetImageCount(hImages));
     int cx = 0, cy = 0;
     ASSERT_TRUE(ImageList_GetIconSize(hImages, &cx, &cy));
-    EXPECT_EQ(16, cx);
-    EXPECT_EQ(16, cy);
+    EXPECT_EQ(::GetSystemMetrics(SM_CXSMICON), cx);
+    EXPECT_EQ(::GetSystemMetrics(SM_CYSMICON), cy);
+    IMAGEINFO info = {};
+    ASSERT_TRUE(ImageList_GetImageInfo(hImages, 0, &info));
+    BITMAP bitmap = {};
+    ASSERT_TRUE(::GetObjectA(info.hbmImage, sizeof(bitmap), &bitmap));
+    EXPECT_EQ(32, bitmap.bmBitsPixel) << "the icons lose their colours";
+    ExpectAllReleased(h, service);
+}
+
+TEST_F(DevicesPageTest, TheLastColumnFillsTheListBesideItsScrollBar)
+{
+    FakeDeviceService service;
+    for (int i = 0; i < 60; ++i)
+        AddNamed(service, L"Row" + std::to_wstring(i), 1000 + i);
+    Harness h(&service);
+    ASSERT_TRUE(::GetWindowLongA(List(h), GWL_STYLE) & WS_VSCROLL) << "sixty rows want a scroll bar";
+    EXPECT_EQ(ClientWidth(h), ColumnsWidth(h));
+    EXPECT_FALSE(::GetWindowLongA(List(h), GWL_STYLE) & WS_HSCROLL);
     ExpectAllReleased(h, service);
 }
 
@@ -536,6 +575,40 @@ TEST_F(DevicesPageTest, ClickMakesTheRowCurrentAndEmptySpaceKeepsTheRow)
     EXPECT_TRUE(service.Calls().empty()) << service.EventsText();
     EXPECT_EQ((UINT)(LVIS_SELECTED | LVIS_FOCUSED), State(h, 1));
     EXPECT_EQ("Bravo" + AppTail(), WindowText(h.Sheet()));
+    ExpectAllReleased(h, service);
+}
+
+TEST_F(DevicesPageTest, WhateverMovesTheSelectionMakesThatDeviceCurrentOnce)
+{
+    FakeDeviceService service;
+    AddNamed(service, L"Alpha", 101);
+    AddNamed(service, L"Bravo", 102);
+    AddNamed(service, L"Charlie", 103);
+    Harness h(&service);
+    ASSERT_EQ(0, Selected(h));
+    service.ClearCalls();
+
+    // Type-ahead: the list selects the row whose name begins with the letter.
+    ::SendMessageA(List(h), WM_CHAR, 'c', 1);
+    Pump();
+    ASSERT_EQ(2, Selected(h));
+    EXPECT_EQ((Log{"SetCurrentDevice(103)"}), service.CallsMatching("SetCurrentDevice"));
+    EXPECT_EQ(1, service.CountOf("IServiceDevice.DetailText1"));
+    EXPECT_EQ("Charlie d1", h.Text(IDC_DETAIL_TEXT1));
+    EXPECT_EQ("Charlie" + AppTail(), WindowText(h.Sheet()));
+    EXPECT_EQ(2, h.page.CurrentRow());
+
+    // A selection set on the list by anyone else: the same.
+    service.ClearCalls();
+    SelectOnly(h, 1);
+    Pump();
+    EXPECT_EQ((Log{"SetCurrentDevice(102)"}), service.CallsMatching("SetCurrentDevice"));
+    EXPECT_EQ("Bravo" + AppTail(), WindowText(h.Sheet()));
+
+    // The click that selected a row does not make it current a second time.
+    service.ClearCalls();
+    ClickRow(h, 0);
+    EXPECT_EQ((Log{"SetCurrentDevice(101)"}), service.CallsMatching("SetCurrentDevice"));
     ExpectAllReleased(h, service);
 }
 

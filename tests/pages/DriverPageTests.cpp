@@ -527,25 +527,95 @@ TEST_F(DriverPageTest, DefaultsEqualToTheSavedValuesStillEnableTheButtons)
     ExpectAllReleased(h, service);
 }
 
-TEST_F(DriverPageTest, TypedNumberIsWrittenAndANonNumberIsReported)
+TEST_F(DriverPageTest, TypedNumberIsBoundedByTheMaximumAndANonNumberWritesNothing)
 {
     FakeDeviceService service;
-    SetUpDevice(service);
+    SetUpDevice(service);   // the device's maximum is 300
     Harness h(&service);
     MessageBoxRecorder boxes;
     h.SetText(IDC_DRV_NUMBER, "1234567");
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_TRUE(ButtonsEnabled(h));
+    service.ClearCalls();
+    h.Click(IDC_DRV_APPLY);
+    // Sent as the maximum, and shown so; everything saved.
+    EXPECT_EQ((Log{"IServiceDriverSettings.SetNumber(300)"}), service.CallsMatching("IServiceDriverSettings.SetNumber"));
+    EXPECT_EQ("300", h.Text(IDC_DRV_NUMBER));
+    EXPECT_FALSE(ButtonsEnabled(h));
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    // A field that does not parse: the prompt, and nothing at all is sent;
+    // the edits stay unsaved.
+    h.Click(IDC_DRV_OPTION2);
     h.SetText(IDC_DRV_NUMBER, "12x");
     EXPECT_EQ(1u, boxes.boxes.size());
     service.ClearCalls();
     boxes.boxes.clear();
     h.Click(IDC_DRV_APPLY);
-    // The field does not parse: the prompt again, and the number as it stood.
     EXPECT_EQ(1u, boxes.boxes.size());
+    EXPECT_TRUE(service.CallsMatching("IServiceDriverSettings.Set").empty()) << service.EventsText();
+    EXPECT_TRUE(ButtonsEnabled(h));
+    EXPECT_EQ("12x", h.Text(IDC_DRV_NUMBER));
+    ExpectAllReleased(h, service);
+}
+
+TEST_F(DriverPageTest, WithoutAMaximumTheTypedNumberIsSentAsItIs)
+{
+    FakeDeviceService service;
+    SetUpDevice(service);
+    service.fail["GetNumberMax"] = E_FAIL;
+    service.untouched.insert("GetNumberMax");
+    Harness h(&service);
+    h.SetText(IDC_DRV_NUMBER, "1234567");
+    service.ClearCalls();
+    h.Click(IDC_DRV_APPLY);
     EXPECT_EQ((Log{"IServiceDriverSettings.SetNumber(1234567)"}),
               service.CallsMatching("IServiceDriverSettings.SetNumber"));
+    ExpectAllReleased(h, service);
+}
+
+TEST_F(DriverPageTest, SettingsTheDeviceDoesNotTakeStayUnsavedAndAreNamed)
+{
+    FakeDeviceService service;
+    SetUpDevice(service);
+    Harness h(&service);
+    MessageBoxRecorder boxes;
+    h.Click(IDC_DRV_OPTION4);
+    h.SetText(IDC_DRV_NUMBER, "7");
+    service.fail["SetOption4"] = E_FAIL;
+    service.fail["SetOption5"] = E_FAIL;   // Option5 has no control; it is sent all the same
+    service.ClearCalls();
+    h.Click(IDC_DRV_APPLY);
+
+    // All sixteen were sent; those taken are saved.
     EXPECT_EQ(16u, service.CallsMatching("IServiceDriverSettings.Set").size());
+    EXPECT_EQ(7, service.driver.number);
+    // Apply stays enabled: the working values differ from what the device has.
+    EXPECT_TRUE(ButtonsEnabled(h));
+    // One box, naming exactly the two settings not taken.
+    ASSERT_EQ(1u, boxes.boxes.size());
+    const std::string& text = boxes.boxes[0].text;
+    EXPECT_EQ(LoadText(IDS_DRIVER_PAGE), boxes.boxes[0].caption);
+    EXPECT_EQ((UINT)MB_ICONEXCLAMATION, boxes.boxes[0].type & MB_ICONMASK);
+    std::string option4 = LoadText(IDS_DRV_OPTION4);   // "Re&verse page order"
+    option4.erase(option4.find('&'), 1);
+    EXPECT_NE(std::string::npos, text.find(option4)) << text;
+    EXPECT_NE(std::string::npos, text.find(LoadText(IDS_DRV_OPTION5_NAME))) << text;
+    EXPECT_EQ(std::string::npos, text.find(LoadText(IDS_DRV_NUMBER_NAME))) << text;
+    EXPECT_EQ(std::string::npos, text.find('&')) << text;
+
+    // The device takes them the second time: all saved, nothing to tell.
+    service.fail.clear();
+    boxes.boxes.clear();
+    h.Click(IDC_DRV_APPLY);
+    EXPECT_FALSE(ButtonsEnabled(h));
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(1, service.driver.option4);
+
+    // Changing the one taken setting back and forth leaves the page saved.
+    h.Click(IDC_DRV_OPTION1);
+    h.Click(IDC_DRV_OPTION1);
+    EXPECT_FALSE(ButtonsEnabled(h));
     ExpectAllReleased(h, service);
 }
 

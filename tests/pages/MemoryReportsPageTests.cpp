@@ -190,24 +190,66 @@ TEST_F(MemoryPage, EmptiedFieldsReadZeroSelected)
     EXPECT_EQ(std::make_pair(0, 1), Selection(h->Item(IDC_MEM_NEW_VALUE)));
 }
 
-TEST_F(MemoryPage, ValueInRangeArmsWriteAndNothingDisarmsIt)
+TEST_F(MemoryPage, ValueInRangeArmsWriteAndAValueOutsideDisarmsItAndTellsOncePerChange)
 {
     Open();
     // In "choose location" Write is off and the current value is 0.
     ASSERT_FALSE(h->Enabled(IDC_MEM_WRITE));
-    h->SetText(IDC_MEM_NEW_VALUE, "65536");
-    EXPECT_FALSE(h->Enabled(IDC_MEM_WRITE));
     h->SetText(IDC_MEM_NEW_VALUE, "0");   // the current value: nothing to write
-    EXPECT_FALSE(h->Enabled(IDC_MEM_WRITE));
-    h->SetText(IDC_MEM_NEW_VALUE, "-1");
     EXPECT_FALSE(h->Enabled(IDC_MEM_WRITE));
     h->SetText(IDC_MEM_NEW_VALUE, "65535");
     EXPECT_TRUE(h->Enabled(IDC_MEM_WRITE));
-    h->SetText(IDC_MEM_NEW_VALUE, "65536");
-    EXPECT_TRUE(h->Enabled(IDC_MEM_WRITE));
-    h->SetText(IDC_MEM_NEW_VALUE, "0");
+    h->SetText(IDC_MEM_NEW_VALUE, "0");   // back to the current value: Write stays armed
     EXPECT_TRUE(h->Enabled(IDC_MEM_WRITE));
     EXPECT_TRUE(boxes.boxes.empty());
+
+    // Outside 0 to 65535, as an out-of-range location: Write off, one box per change.
+    h->SetText(IDC_MEM_NEW_VALUE, "65536");
+    EXPECT_FALSE(h->Enabled(IDC_MEM_WRITE));
+    ASSERT_EQ(1u, boxes.boxes.size());
+    CString expected;
+    expected.FormatMessage(LoadText(IDS_MEM_VALUE_RANGE_TEXT).c_str(), 0, 65535);
+    EXPECT_EQ(expected.GetString(), boxes.boxes[0].text);
+    EXPECT_EQ(LoadText(IDS_MEM_VALUE_RANGE_CAPTION), boxes.boxes[0].caption);
+    EXPECT_EQ((UINT)(MB_ICONINFORMATION | MB_OK), boxes.boxes[0].type);
+    h->SetText(IDC_MEM_NEW_VALUE, "-1");
+    EXPECT_FALSE(h->Enabled(IDC_MEM_WRITE));
+    EXPECT_EQ(2u, boxes.boxes.size());
+    h->SetText(IDC_MEM_NEW_VALUE, "17");
+    EXPECT_TRUE(h->Enabled(IDC_MEM_WRITE));
+    EXPECT_EQ(2u, boxes.boxes.size());
+}
+
+TEST_F(MemoryPage, NeitherAValueOutsideTheRangeNorAFieldThatDoesNotParseIsWritten)
+{
+    // A default the location cannot hold: Restore default tells the range
+    // and writes nothing.
+    service.memory[12].defaultValue = 70000;
+    Open();
+    ReadLocation("12");
+    service.ClearCalls();
+    Press(IDC_MEM_RESTORE_DEFAULT);
+    EXPECT_EQ(0, service.CountOf("IServiceMemory.WriteValue")) << service.EventsText();
+    ASSERT_EQ(1u, boxes.boxes.size());
+    EXPECT_EQ(LoadText(IDS_MEM_VALUE_RANGE_CAPTION), boxes.boxes[0].caption);
+    EXPECT_EQ(345, service.memory[12].value);
+    EXPECT_FALSE(h->Enabled(IDC_MEM_WRITE));
+
+    // Pasted text that is no number: the prompt, and the value held before
+    // (500) is not written either.
+    boxes.boxes.clear();
+    ReadLocation("12");
+    h->SetText(IDC_MEM_NEW_VALUE, "500");
+    h->SetText(IDC_MEM_NEW_VALUE, "5x");
+    ASSERT_EQ(1u, boxes.boxes.size());
+    service.ClearCalls();
+    Press(IDC_MEM_WRITE);
+    EXPECT_EQ(2u, boxes.boxes.size());
+    EXPECT_EQ(LoadText(AFX_IDP_PARSE_INT), boxes.boxes[1].text);
+    EXPECT_EQ(0, service.CountOf("IServiceMemory.WriteValue")) << service.EventsText();
+    EXPECT_EQ(345, service.memory[12].value);
+    EXPECT_TRUE(HasFocus(IDC_MEM_NEW_VALUE));
+    EXPECT_EQ("", h->Text(IDC_MEM_STATUS));
 }
 
 TEST_F(MemoryPage, ReadOfAMissingLocationSaysSoAndGoesBackToTheLocation)

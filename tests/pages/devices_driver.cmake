@@ -3,6 +3,4 @@ add_wine_test(NAME pages_devices_driver
   SOURCES DevicesPageTests.cpp DriverPageTests.cpp
   LIBS pages fakes service framework gtest_main
   LABELS pages)
-if(TARGET ServiceRes)
-  add_dependencies(pages_devices_driver ServiceRes)
-endif()
+add_dependencies(pages_devices_driver ServiceRes)

@@ -3,6 +3,4 @@ add_wine_test(NAME pages_procedures_maintenance_tasks
   SOURCES ProceduresMaintenanceTasksTests.cpp
   LIBS pages fakes service framework gtest_main
   LABELS pages)
-if(TARGET ServiceRes)
-  add_dependencies(pages_procedures_maintenance_tasks ServiceRes)
-endif()
+add_dependencies(pages_procedures_maintenance_tasks ServiceRes)

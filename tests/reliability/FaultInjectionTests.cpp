@@ -41,7 +41,10 @@ enum Mode
     kOwnCheck = 0,         // only the row's own check (and the common ones)
     kSame = 1,             // every observation as in the baseline
     kSameSecondPass = 2,   // the second pass as in the baseline; the operation works again
-    kStartupBox = 4        // the device service cannot be created: one message box, no gate
+    kStartupBox = 4,       // the device service cannot be created: one message box, no gate
+    kNotTakenBox = 8,      // one message box of the driver settings page: a setting not taken
+    kNoDeviceTakes = 16    // no device is current: every apply of the driver settings page says
+                           // that the device took none of the sixteen settings
 };
 
 typedef void (*CheckFn)(const Observations& obs, const Observations& base);
@@ -195,13 +198,14 @@ void ExpectNoReports(const Observations& obs)
 // One setting of the driver settings page: its getter fails at the first
 // load, its default getter at the first Defaults, its setter at the first
 // apply; three operations at three different moments, each on its first
-// call only, so that each comes back to work in the same run.
+// call only, so that each comes back to work in the same run. The first
+// apply tells the user that the device did not take the setting.
 #define DRIVER_SETTING(name)                                                                              \
     {                                                                                                     \
         "Setting" name "_fail_call1",                                                                     \
             "fault IServiceDriverSettings.Get" name " fail call=1\nfault IServiceDriverSettings.GetDefault" \
             name " fail call=1\nfault IServiceDriverSettings.Set" name " fail call=1\n",                   \
-            kSameSecondPass, NULL                                                                         \
+            kSameSecondPass | kNotTakenBox, NULL                                                          \
     }
 
 const FaultCase kCases[] = {
@@ -220,41 +224,41 @@ const FaultCase kCases[] = {
      }},
 
     // --- Devices page ----------------------------------------------------
-    {"GetDevices_fail", "fault IDeviceService.GetDevices fail\n", kOwnCheck,
+    {"GetDevices_fail", "fault IDeviceService.GetDevices fail\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) {
          ExpectNoDevices(obs);
          ExpectNoCurrentDevice(obs);
      }},
-    {"GetDevices_failobject", "fault IDeviceService.GetDevices failobject\n", kOwnCheck,
+    {"GetDevices_failobject", "fault IDeviceService.GetDevices failobject\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) { ExpectNoDevices(obs); }},
-    {"GetDevices_noobject", "fault IDeviceService.GetDevices noobject\n", kOwnCheck,
+    {"GetDevices_noobject", "fault IDeviceService.GetDevices noobject\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) { ExpectNoDevices(obs); }},
-    {"IServiceDevices_refuse", "fault IServiceDevices refuse\n", kOwnCheck,
+    {"IServiceDevices_refuse", "fault IServiceDevices refuse\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) {
          ExpectNoDevices(obs);
          ExpectNoCurrentDevice(obs);
      }},
-    {"Count_fail", "fault IServiceDevices.Count fail\n", kOwnCheck,
+    {"Count_fail", "fault IServiceDevices.Count fail\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) { ExpectNoDevices(obs); }},
-    {"Count_0", "fault IServiceDevices.Count number 0\n", kOwnCheck,
+    {"Count_0", "fault IServiceDevices.Count number 0\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) { ExpectNoDevices(obs); }},
-    {"Count_minus1", "fault IServiceDevices.Count number -1\n", kOwnCheck,
+    {"Count_minus1", "fault IServiceDevices.Count number -1\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) { ExpectNoDevices(obs); }},
-    {"Count_min", "fault IServiceDevices.Count number min\n", kOwnCheck,
+    {"Count_min", "fault IServiceDevices.Count number min\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) { ExpectNoDevices(obs); }},
     // A count of two thousand million: the page stops at the rows it can get.
     {"Count_max", "fault IServiceDevices.Count number max\n", kSame, NULL},
-    {"Item_fail", "fault IServiceDevices.Item fail\n", kOwnCheck,
+    {"Item_fail", "fault IServiceDevices.Item fail\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) { ExpectNoDevices(obs); }},
-    {"Item_failobject", "fault IServiceDevices.Item failobject\n", kOwnCheck,
+    {"Item_failobject", "fault IServiceDevices.Item failobject\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) { ExpectNoDevices(obs); }},
-    {"Item_noobject", "fault IServiceDevices.Item noobject\n", kOwnCheck,
+    {"Item_noobject", "fault IServiceDevices.Item noobject\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) { ExpectNoDevices(obs); }},
-    {"Item_vartype_empty", "fault IServiceDevices.Item vartype empty\n", kOwnCheck,
+    {"Item_vartype_empty", "fault IServiceDevices.Item vartype empty\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) { ExpectNoDevices(obs); }},
-    {"Item_vartype_bstr", "fault IServiceDevices.Item vartype bstr\n", kOwnCheck,
+    {"Item_vartype_bstr", "fault IServiceDevices.Item vartype bstr\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) { ExpectNoDevices(obs); }},
-    {"Item_vartype_i4", "fault IServiceDevices.Item vartype i4\n", kOwnCheck,
+    {"Item_vartype_i4", "fault IServiceDevices.Item vartype i4\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) { ExpectNoDevices(obs); }},
     // VT_UNKNOWN still holds the device object.
     {"Item_vartype_unknown", "fault IServiceDevices.Item vartype unknown\n", kSame, NULL},
@@ -276,7 +280,7 @@ const FaultCase kCases[] = {
          EXPECT_EQ("0", V(obs, "p1.devices.shown.number"));
          EXPECT_EQ("Bravo one", V(obs, "p1.devices.down.detail1"));
      }},
-    {"IServiceDevice_refuse", "fault IServiceDevice refuse\n", kOwnCheck,
+    {"IServiceDevice_refuse", "fault IServiceDevice refuse\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) {
          ExpectNoDevices(obs);
          ExpectNoCurrentDevice(obs);
@@ -341,19 +345,19 @@ const FaultCase kCases[] = {
                    V(obs, "p1.devices.end.detail3"));
      }},
     // No id (0, -1, the extremes): no device can be made current or found.
-    {"Id_fail", "fault IServiceDevice.Id fail\n", kOwnCheck,
+    {"Id_fail", "fault IServiceDevice.Id fail\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) {
          EXPECT_EQ("3", V(obs, "p1.devices.rows"));
          EXPECT_EQ(Title("Alpha"), V(obs, "p1.devices.shown.title"));
          EXPECT_EQ("", V(obs, "p1.devices.shown.detail1"));
          ExpectNoCurrentDevice(obs);
      }},
-    {"Id_0", "fault IServiceDevice.Id number 0\n", kOwnCheck,
+    {"Id_0", "fault IServiceDevice.Id number 0\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) {
          EXPECT_EQ("", V(obs, "p1.devices.down.detail1"));
          ExpectNoCurrentDevice(obs);
      }},
-    {"Id_extremes", THREE_EXTREMES("IServiceDevice.Id"), kOwnCheck,
+    {"Id_extremes", THREE_EXTREMES("IServiceDevice.Id"), kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) {
          EXPECT_EQ("", V(obs, "p1.devices.end.detail1"));
          ExpectNoCurrentDevice(obs);
@@ -376,7 +380,7 @@ const FaultCase kCases[] = {
          EXPECT_EQ("-2147483648", V(obs, "p1.devices.end.number"));
          EXPECT_EQ("11", V(obs, "p1.devices.home.number"));
      }},
-    {"SetCurrentDevice_fail", "fault IDeviceService.SetCurrentDevice fail\n", kOwnCheck,
+    {"SetCurrentDevice_fail", "fault IDeviceService.SetCurrentDevice fail\n", kOwnCheck | kNoDeviceTakes,
      [](const Observations& obs, const Observations&) {
          EXPECT_EQ(Title("Alpha"), V(obs, "p1.devices.shown.title"));
          EXPECT_EQ("Alpha one", V(obs, "p1.devices.shown.detail1"));
@@ -748,7 +752,32 @@ Observations RunWithFaults(const std::string& tag, const char* faults, int mode,
             EXPECT_TRUE(run.Close(&code));
             EXPECT_EQ(0u, code) << "exit code";
         }
-        for (const std::string& box : run.Boxes())
+        std::vector<std::string> boxes = run.Boxes();
+        if (mode & kNotTakenBox)
+        {
+            // The one box expected: the driver settings page's, naming what
+            // the device did not take.
+            const std::string caption = ResourceText(IDS_DRIVER_PAGE) + " | ";
+            EXPECT_EQ(1u, boxes.size()) << "boxes of settings not taken";
+            if (!boxes.empty() && boxes[0].compare(0, caption.size(), caption) == 0)
+                boxes.erase(boxes.begin());
+        }
+        if (mode & kNoDeviceTakes)
+        {
+            // Without a current device the settings object takes nothing:
+            // each apply says so, naming every setting (the number among them).
+            const std::string caption = ResourceText(IDS_DRIVER_PAGE) + " | ";
+            const std::string number = ResourceText(IDS_DRV_NUMBER_NAME);
+            EXPECT_FALSE(boxes.empty()) << "no apply said that nothing was taken";
+            for (auto box = boxes.begin(); box != boxes.end();)
+            {
+                if (box->compare(0, caption.size(), caption) == 0 && box->find(number) != std::string::npos)
+                    box = boxes.erase(box);
+                else
+                    ++box;
+            }
+        }
+        for (const std::string& box : boxes)
             ADD_FAILURE() << "message box: " << box;
     }
     for (const std::string& problem : run.Problems())

@@ -1,0 +1,40 @@
+# CheckSuite.cmake - the test suite is whole: every test program of the list
+# in tests/CMakeLists.txt is known to ctest, and ctest knows no other. Run by
+# the ctest entry test_suite_complete:
+#   cmake -DCTEST_COMMAND=<ctest> -DBUILD_DIR=<build> -DEXPECTED=<a,b,...> -P CheckSuite.cmake
+cmake_minimum_required(VERSION 3.16)
+
+execute_process(COMMAND ${CTEST_COMMAND} -N WORKING_DIRECTORY ${BUILD_DIR}
+                OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "ctest -N failed in ${BUILD_DIR}: ${result}")
+endif()
+string(REGEX MATCHALL "Test +#[0-9]+: [^\r\n]+" entries "${listing}")
+set(known)
+foreach(entry ${entries})
+  string(REGEX REPLACE "Test +#[0-9]+: " "" name "${entry}")
+  string(STRIP "${name}" name)
+  if(NOT name STREQUAL "test_suite_complete")
+    list(APPEND known ${name})
+  endif()
+endforeach()
+string(REPLACE "," ";" expected "${EXPECTED}")
+set(missing)
+foreach(name ${expected})
+  if(NOT name IN_LIST known)
+    list(APPEND missing ${name})
+  endif()
+endforeach()
+set(unlisted)
+foreach(name ${known})
+  if(NOT name IN_LIST expected)
+    list(APPEND unlisted ${name})
+  endif()
+endforeach()
+list(LENGTH expected expected_count)
+list(LENGTH known known_count)
+if(missing OR unlisted)
+  message(FATAL_ERROR "the test suite is not whole: ${known_count} of ${expected_count} test programs; "
+                      "missing: ${missing}; not in the list of tests/CMakeLists.txt: ${unlisted}")
+endif()
+message(STATUS "the test suite is whole: ${known_count} test programs")
