@@ -78,6 +78,14 @@ AppRun::AppRun(const std::string& tag, const std::string& config) : m_session(ta
     m_hWorker = ::CreateThread(NULL, 0, SendWorker, this, 0, NULL);
 }
 
+AppRun::AppRun(const std::string& tag, const std::vector<std::string>& environment)
+    : m_session(tag), m_environment(environment), m_ownEnvironment(true)
+{
+    m_hGo = ::CreateEventA(NULL, FALSE, FALSE, NULL);
+    m_hDone = ::CreateEventA(NULL, FALSE, FALSE, NULL);
+    m_hWorker = ::CreateThread(NULL, 0, SendWorker, this, 0, NULL);
+}
+
 AppRun::~AppRun()
 {
     if (m_app.IsRunning())
@@ -114,7 +122,7 @@ void AppRun::NoteProblem(const std::string& text)
 
 bool AppRun::StartToSheet(const char* pszModel)
 {
-    if (!m_app.Start(std::string(), m_session.Environment()))
+    if (!m_app.Start(std::string(), m_ownEnvironment ? m_environment : m_session.Environment()))
     {
         NoteProblem("the program did not start");
         m_broken = true;
@@ -160,7 +168,7 @@ bool AppRun::StartToSheet(const char* pszModel)
 
 bool AppRun::StartExpectingBox(const std::string& caption)
 {
-    if (!m_app.Start(std::string(), m_session.Environment()))
+    if (!m_app.Start(std::string(), m_ownEnvironment ? m_environment : m_session.Environment()))
     {
         NoteProblem("the program did not start");
         return false;
@@ -717,7 +725,28 @@ void DriveDriver(AppRun& run, HWND hPage, Observations& obs, const std::string& 
 
 } // namespace
 
-void DriveAllPages(AppRun& run, Observations& obs, const std::string& pass, bool bFirstPass)
+namespace
+{
+
+// Selects row nRow with the keys a user would press.
+void SelectRow(AppRun& run, HWND hPage, Observations& obs, const std::string& pass, int nRow)
+{
+    Flow f(run, hPage, obs, pass + ".devices.");
+    HWND hList = ::GetDlgItem(hPage, IDC_DEVICE_LIST);
+    run.Key(hList, VK_HOME);
+    run.Step(f.m_prefix + "home");
+    for (int i = 0; i < nRow && !run.Broken(); ++i)
+    {
+        run.Key(hList, VK_DOWN);
+        run.Step(f.m_prefix + "down to row " + Num(nRow));
+    }
+    f.Note("selected", Num((long long)(int)run.Send(hList, LVM_GETNEXTITEM, (WPARAM)-1,
+                                                     MAKELPARAM(LVNI_SELECTED, 0))));
+    f.Note("title", run.Text(run.Sheet()));
+}
+
+void DrivePages(AppRun& run, Observations& obs, const std::string& pass, bool bFirstPass, int nRow,
+                const std::function<void(int)>& beforePage)
 {
     const int nPages = run.PageCount();
     obs[pass + ".pages"] = Num(nPages);
@@ -727,6 +756,15 @@ void DriveAllPages(AppRun& run, Observations& obs, const std::string& pass, bool
         const std::string name = run.Text(hPage);
         if (!run.Step(pass + " page " + Num(i) + " shown"))
             break;
+        if (nRow >= 0 && name == ResourceText(IDS_DEVICES_PAGE))
+        {
+            SelectRow(run, hPage, obs, pass, nRow);
+            if (beforePage)
+                beforePage(i);
+            continue;
+        }
+        if (beforePage)
+            beforePage(i);
 
         if (name == ResourceText(IDS_DEVICES_PAGE))
             DriveDevices(run, hPage, obs, pass, bFirstPass);
@@ -745,6 +783,19 @@ void DriveAllPages(AppRun& run, Observations& obs, const std::string& pass, bool
         else
             run.NoteProblem("page " + Num(i) + " has an unknown text \"" + Shorten(name) + "\"");
     }
+}
+
+} // namespace
+
+void DriveAllPages(AppRun& run, Observations& obs, const std::string& pass, bool bFirstPass)
+{
+    DrivePages(run, obs, pass, bFirstPass, -1, std::function<void(int)>());
+}
+
+void DriveAllPagesOnRow(AppRun& run, Observations& obs, const std::string& pass, int nRow,
+                        const std::function<void(int)>& beforePage)
+{
+    DrivePages(run, obs, pass, true, nRow, beforePage);
 }
 
 // ---------------------------------------------------------------------------
