@@ -9,7 +9,8 @@
 //   5        printer-impressions-completed
 //   6        printer-media-sheets-completed
 //   7        printer-pages-completed
-//   8        printer-up-time in seconds (CUPS: the time of day, seconds since 1970)
+//   8        printer-up-time in seconds (not on CUPS queues: CUPS reports the
+//            time of day there, which is no up-time)
 //   9        state reasons other than "none"
 //   10       supplies (markers, else printer-supply entries)
 //   100..163 level of supply 1..64 in percent (-1 not measured, -2 unknown,

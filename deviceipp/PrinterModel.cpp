@@ -152,9 +152,14 @@ void ParsePrinterFacts(const ipp::Group& printer, PrinterFacts& out)
     if (operations != NULL && !operations->IsOutOfBand())
         out.operations = operations->Integers();
     out.commands = OptionalStrings(printer, "printer-commands");
+    // printer-up-time is the seconds since the printer started; CUPS puts
+    // the time of day there (seconds since 1970). No printer runs twenty
+    // years without a restart, so a larger number is not an up-time and the
+    // printer is taken to report none.
     const ipp::Attribute* upTime = printer.Find("printer-up-time");
     int32_t seconds = 0;
-    if (upTime != NULL && upTime->GetInteger(seconds))
+    const int32_t kTwentyYears = 20 * 365 * 24 * 3600;
+    if (upTime != NULL && upTime->GetInteger(seconds) && seconds >= 0 && seconds < kTwentyYears)
         out.upTime = seconds;
 }
 

@@ -42,7 +42,7 @@ struct PrinterFacts
     // What the work of the pages needs: the formats it takes (and how it
     // takes PWG raster), the operations it offers, what its command files
     // may say (CUPS's printer-commands; empty optional: not reported), its
-    // up-time (CUPS gives the time of day there, as seconds since 1970).
+    // up-time (none when the printer reports a time of day there, as CUPS does).
     docgen::PrinterFormats formats;
     std::vector<int32_t> operations;
     std::optional<std::vector<std::string> > commands;
