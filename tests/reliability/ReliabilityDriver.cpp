@@ -292,8 +292,15 @@ LRESULT AppRun::Send(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     {
         char code[16];
         wsprintfA(code, "0x%04X", message);
-        NoteProblem((Alive() ? "hung" : "ended") + std::string(" while handling message ") + code +
-                    " after step \"" + m_lastStep + "\"");
+        std::string how = "hung";
+        DWORD exitCode = 0;
+        if (!Alive())
+        {
+            char text[48];
+            wsprintfA(text, "ended (exit code 0x%08lX)", m_app.WaitExit(0, &exitCode) ? exitCode : 0xFFFFFFFFul);
+            how = text;
+        }
+        NoteProblem(how + " while handling message " + code + " after step \"" + m_lastStep + "\"");
         m_broken = true;
         return 0;
     }
@@ -316,7 +323,11 @@ bool AppRun::Step(const std::string& name)
     // watches for it, so a step need not look for boxes.)
     if (!Alive())
     {
-        NoteProblem("the program ended after step \"" + name + "\"");
+        DWORD exitCode = 0;
+        char text[32] = "";
+        if (m_app.WaitExit(0, &exitCode))
+            wsprintfA(text, " (exit code 0x%08lX)", exitCode);
+        NoteProblem("the program ended" + std::string(text) + " after step \"" + name + "\"");
         m_broken = true;
         return false;
     }
