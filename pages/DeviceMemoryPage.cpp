@@ -191,9 +191,9 @@ void CDeviceMemoryPage::OnLocationSetFocus()
     m_nDefaultValue = 0;
     UpdateData(FALSE);
     SelectAll(m_editLocation);
-    m_editValue.EnableWindow(FALSE);
-    m_btnWrite.EnableWindow(FALSE);
-    m_btnRestoreDefault.EnableWindow(FALSE);
+    AfxEnableControl(m_editValue, FALSE);
+    AfxEnableControl(m_btnWrite, FALSE);
+    AfxEnableControl(m_btnRestoreDefault, FALSE);
     if (!m_bLocationOutOfRange)
         m_btnRead.EnableWindow(TRUE);
 }
@@ -267,7 +267,7 @@ void CDeviceMemoryPage::OnWrite()
     // gave) is never sent: the user is told the range, as while typing.
     if (!IsValueInRange(m_nNewValue))
     {
-        m_btnWrite.EnableWindow(FALSE);
+        AfxEnableControl(m_btnWrite, FALSE);
         ShowRangeMessage(IDS_MEM_VALUE_RANGE_TEXT, IDS_MEM_VALUE_RANGE_CAPTION, kLowestValue, kHighestValue);
         if (m_editValue.IsWindowEnabled())
         {

@@ -219,6 +219,9 @@ long CProceduresPage::RunOptionProcedure(long number)
 {
     UpdateData(TRUE);
     long result = 0;
+    // The button that started this goes off while the procedure runs, and
+    // gets the focus back when it is on again.
+    HWND hFocus = ::GetFocus();
     EnableOptionControls(false);
 
     // A box counts only when it is plainly checked (1), not indeterminate.
@@ -247,6 +250,9 @@ long CProceduresPage::RunOptionProcedure(long number)
     }
 
     EnableOptionControls(true);
+    CWnd* pFocused = hFocus != NULL && ::GetFocus() != hFocus ? GetDlgItem(::GetDlgCtrlID(hFocus)) : NULL;
+    if (pFocused != NULL && pFocused->m_hWnd == hFocus && pFocused->IsWindowEnabled())
+        GotoDlgCtrl(pFocused);
     return result;
 }
 
@@ -257,6 +263,6 @@ void CProceduresPage::EnableOptionControls(bool bEnable)
     {
         CWnd* pControl = GetDlgItem(nControl);
         if (pControl != NULL)
-            pControl->EnableWindow(bEnable ? TRUE : FALSE);
+            AfxEnableControl(*pControl, bEnable ? TRUE : FALSE);
     }
 }

@@ -1153,12 +1153,15 @@ TEST_F(Controls, DriverNumberHasAnUpDownRightAfterItInTabOrder)
     EXPECT_EQ(SendMessageA(hSpin, UDM_GETBUDDY, 0, 0), (LRESULT)hEdit);
 }
 
-TEST_F(Controls, DriverApplyIsButtonOneOfThePage)
+TEST_F(Controls, DriverApplyIsButtonOneAndTheDefaultButtonOfThePage)
 {
     LiveDialog dlg(IDD_DRIVER_PAGE);
     HWND hApply = dlg.Item(IDOK);
     ASSERT_NE(hApply, (HWND)NULL);
-    EXPECT_EQ(ButtonType(hApply), (DWORD)BS_PUSHBUTTON) << "a default button would take Enter from the sheet";
+    EXPECT_EQ(ButtonType(hApply), (DWORD)BS_DEFPUSHBUTTON);
+    const LRESULT def = SendMessageA(dlg.hwnd(), DM_GETDEFID, 0, 0);
+    EXPECT_EQ(HIWORD(def), DC_HASDEFID);
+    EXPECT_EQ(LOWORD(def), IDOK);
     EXPECT_EQ(TextOf(hApply), Str(IDS_DRV_APPLY));
 }
 
