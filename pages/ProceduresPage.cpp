@@ -59,6 +59,7 @@ CProceduresPage::CProceduresPage()
 void CProceduresPage::DoDataExchange(CDataExchange* pDX)
 {
     CPropertyPage::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_PROC_DEVICE_TEXT, m_boxDeviceText);
     DDX_Text(pDX, IDC_PROC_DEVICE_TEXT, m_strDeviceText);
     DDX_Check(pDX, IDC_PROC_OPTION_SECOND, m_bSecondOption);
     DDX_Check(pDX, IDC_PROC_OPTION_FIRST, m_bFirstOption);
@@ -92,6 +93,7 @@ BOOL CProceduresPage::OnInitDialog()
     m_bFirstOption = TRUE;
 
     UpdateData(FALSE);
+    m_boxDeviceText.FitScrollBar();
     return TRUE;
 }
 
