@@ -49,7 +49,8 @@ protected:
     // Widens the last column to the list's right edge.
     void FitLastColumn();
 
-    long m_nDetailNumber;
+    long m_nDetailNumber;              // the last DetailNumber the device service gave
+    CString m_strDetailNumber;         // what shows of it: in the user's number format, empty when not given
     long m_nCurrentRow;
     long m_nCurrentDeviceId;
     CMapStringToPtr m_mapDeviceIds;   // device name -> heap cell holding its 32-bit device id

@@ -1165,6 +1165,21 @@ TEST_F(Controls, DriverApplyIsButtonOneAndTheDefaultButtonOfThePage)
     EXPECT_EQ(TextOf(hApply), Str(IDS_DRV_APPLY));
 }
 
+TEST_F(Controls, DeviceDetailsAreReadOnlyFieldsWithoutABorderThatTabReaches)
+{
+    LiveDialog dlg(IDD_DEVICES_PAGE);
+    for (int id : { IDC_DETAIL_TEXT1, IDC_DETAIL_TEXT2, IDC_DETAIL_NUMBER, IDC_DETAIL_TEXT3 }) {
+        HWND hField = dlg.Item(id);
+        ASSERT_NE(hField, (HWND)NULL) << id;
+        EXPECT_TRUE(ClassIs(hField, "Edit")) << id;
+        EXPECT_TRUE(StyleOf(hField) & ES_READONLY) << id;
+        EXPECT_TRUE(StyleOf(hField) & ES_AUTOHSCROLL) << id;
+        EXPECT_TRUE(StyleOf(hField) & WS_TABSTOP) << id;
+        EXPECT_FALSE(StyleOf(hField) & WS_BORDER) << id;
+        EXPECT_FALSE(GetWindowLongA(hField, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) << id;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Layout: margins, overlaps, sizes, texts that fit, access keys
 

@@ -73,6 +73,19 @@ std::string Fmt(UINT nID, long a, long b = 0)
     return buf;
 }
 
+// A number as the Devices page shows it, without the locale's group separator.
+std::string Ungrouped(const std::string& text)
+{
+    char separator[8] = "";
+    ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, sizeof(separator));
+    const std::string sep = separator;
+    std::string digits = text;
+    for (size_t at = sep.empty() ? std::string::npos : digits.find(sep); at != std::string::npos;
+         at = digits.find(sep, at))
+        digits.erase(at, sep.size());
+    return digits;
+}
+
 std::string Title(const char* pszDevice)
 {
     return std::string(pszDevice) + " - " + ResourceText(IDS_APP_TITLE);
@@ -271,13 +284,13 @@ const FaultCase kCases[] = {
          EXPECT_EQ(Title("Charlie"), V(obs, "p1.devices.down.title"));
      }},
     // Calls 1 to 6 fill the list; the 7th is the first selection's: its
-    // details stay as they were (empty), the next selection shows them.
+    // details show nothing, the next selection shows them.
     {"Item_fail_call7", "fault IServiceDevices.Item fail call=7\n", kSameSecondPass,
      [](const Observations& obs, const Observations&) {
          EXPECT_EQ("3", V(obs, "p1.devices.rows"));
          EXPECT_EQ(Title("Alpha"), V(obs, "p1.devices.shown.title"));
          EXPECT_EQ("", V(obs, "p1.devices.shown.detail1"));
-         EXPECT_EQ("0", V(obs, "p1.devices.shown.number"));
+         EXPECT_EQ("", V(obs, "p1.devices.shown.number"));
          EXPECT_EQ("Bravo one", V(obs, "p1.devices.down.detail1"));
      }},
     {"IServiceDevice_refuse", "fault IServiceDevice refuse\n", kOwnCheck | kNoDeviceTakes,
@@ -365,19 +378,20 @@ const FaultCase kCases[] = {
     // The type only picks an icon.
     {"Type_fail", "fault IServiceDevice.Type fail\n", kSame, NULL},
     {"Type_extremes", THREE_EXTREMES("IServiceDevice.Type"), kSame, NULL},
-    // A number not delivered keeps the previous one.
+    // A number not delivered shows nothing (never the previous device's).
     {"DetailNumber_fail", "fault IServiceDevice.DetailNumber fail\n", kOwnCheck,
      [](const Observations& obs, const Observations&) {
-         EXPECT_EQ("0", V(obs, "p1.devices.shown.number"));
-         EXPECT_EQ("0", V(obs, "p2.devices.down.number"));
+         EXPECT_EQ("", V(obs, "p1.devices.shown.number"));
+         EXPECT_EQ("", V(obs, "p2.devices.down.number"));
          EXPECT_EQ("Bravo one", V(obs, "p2.devices.down.detail1"));
      }},
     {"DetailNumber_extremes", EXTREMES("IServiceDevice.DetailNumber"), kSameSecondPass,
      [](const Observations& obs, const Observations&) {
+         // In the user's number format: the digits, grouped.
          EXPECT_EQ("0", V(obs, "p1.devices.shown.number"));
          EXPECT_EQ("-1", V(obs, "p1.devices.down.number"));
-         EXPECT_EQ("2147483647", V(obs, "p1.devices.up.number"));
-         EXPECT_EQ("-2147483648", V(obs, "p1.devices.end.number"));
+         EXPECT_EQ("2147483647", Ungrouped(V(obs, "p1.devices.up.number")));
+         EXPECT_EQ("-2147483648", Ungrouped(V(obs, "p1.devices.end.number")));
          EXPECT_EQ("11", V(obs, "p1.devices.home.number"));
      }},
     {"SetCurrentDevice_fail", "fault IDeviceService.SetCurrentDevice fail\n", kOwnCheck | kNoDeviceTakes,
