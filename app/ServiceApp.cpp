@@ -94,6 +94,7 @@ BOOL CServiceApp::InitInstance()
                     m_pSheet = new CServiceSheet(title, nPageMask);
                 m_pMainWnd = m_pSheet;
                 m_pSheet->m_psh.dwFlags |= PSH_NOAPPLYNOW;
+                m_pSheet->SetStartupPlace(dlg.GetLastPlace());
                 m_pSheet->Create(NULL, (DWORD)-1, 0);
                 if (pSlot)
                     *pSlot = (DWORD)(ULONG_PTR)m_pSheet->m_hWnd;

@@ -163,6 +163,13 @@ BOOL CBitmap::LoadBitmap(UINT nIDResource)
     return Attach(::LoadBitmapA(AfxFindResourceHandle(pszName, (LPCSTR)RT_BITMAP), pszName));
 }
 
+BOOL CBitmap::LoadBitmap(UINT nIDResource, int cx, int cy)
+{
+    LPCSTR pszName = MAKEINTRESOURCEA(nIDResource);
+    return Attach((HBITMAP)::LoadImageA(AfxFindResourceHandle(pszName, (LPCSTR)RT_BITMAP), pszName, IMAGE_BITMAP,
+                                        cx, cy, LR_DEFAULTCOLOR));
+}
+
 BOOL CBitmap::Attach(HBITMAP hBitmap)
 {
     if (!hBitmap)

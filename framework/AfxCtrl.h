@@ -111,6 +111,8 @@ public:
 
     // Loads bitmap nID from the resource handle, else from the executable.
     BOOL LoadBitmap(UINT nIDResource);
+    // The same, stretched to cx by cy pixels.
+    BOOL LoadBitmap(UINT nIDResource, int cx, int cy);
     BOOL Attach(HBITMAP hBitmap);
     HBITMAP Detach();
     BOOL DeleteObject();
