@@ -877,15 +877,15 @@ protected:
 
 using Templates = ResourceModuleTest;
 
-TEST_F(Templates, EveryDialogIsAnExtendedTemplateInTheShellFont)
+TEST_F(Templates, EveryDialogIsAnExtendedTemplateInWindowsOwnDialogFont)
 {
     for (UINT id : kDialogs) {
         SCOPED_TRACE("dialog " + std::to_string(id));
         DialogTemplate t(id);
         ASSERT_TRUE(t.ok());
-        EXPECT_EQ(t.face(), "MS Shell Dlg");
+        EXPECT_EQ(t.face(), "MS Shell Dlg 2");
         EXPECT_EQ(t.pointSize(), 8);
-        EXPECT_TRUE(t.style() & DS_SETFONT);
+        EXPECT_EQ(t.style() & DS_SHELLFONT, (DWORD)DS_SHELLFONT);
     }
 }
 
@@ -893,12 +893,12 @@ TEST_F(Templates, PagesAreDisabledChildDialogsOfOneSize)
 {
     DialogTemplate first(kPages[0]);
     ASSERT_TRUE(first.ok());
-    const DWORD pageStyle = DS_SETFONT | WS_CHILD | WS_DISABLED | WS_CAPTION;
+    const DWORD pageStyle = DS_SHELLFONT | WS_CHILD | WS_DISABLED | WS_CAPTION;
     for (UINT id : kPages) {
         SCOPED_TRACE("page " + std::to_string(id));
         DialogTemplate t(id);
         ASSERT_TRUE(t.ok());
-        EXPECT_EQ(t.style() & ~(DWORD)DS_FIXEDSYS, pageStyle);
+        EXPECT_EQ(t.style(), pageStyle);
         EXPECT_EQ(t.cx(), first.cx());
         EXPECT_EQ(t.cy(), first.cy());
 
@@ -1247,6 +1247,46 @@ TEST_F(Layout, NoControlsOverlapExceptInsideGroupBoxes)
     }
 }
 
+// Controls that the pages hide as soon as they are created.
+struct HiddenControl { UINT dialog; int id; };
+const HiddenControl kHiddenByThePage[] = {
+    { IDD_REPORTS_PAGE, IDC_REPORT8_VARIANT },
+    { IDD_TASKS_PAGE, IDC_TASK_FIRST_SPARE },
+    { IDD_TASKS_PAGE, IDC_TASKS_SPARE_NOTE },
+};
+
+bool HiddenByThePage(UINT dialog, int id)
+{
+    for (const HiddenControl& hidden : kHiddenByThePage)
+        if (hidden.dialog == dialog && hidden.id == id)
+            return true;
+    return false;
+}
+
+TEST_F(Layout, GroupBoxesEndSevenUnitsBelowTheLastControlTheyShow)
+{
+    for (UINT id : kDialogs) {
+        DialogTemplate t(id);
+        ASSERT_TRUE(t.ok());
+        for (const TemplateItem& box : t.items()) {
+            if (box.cls != "Button" || (box.style & BS_TYPEMASK) != BS_GROUPBOX)
+                continue;
+            int lowest = -1;
+            for (const TemplateItem& item : t.items()) {
+                if (&item == &box || HiddenByThePage(id, item.id))
+                    continue;
+                if (item.x >= box.x && item.y >= box.y && item.x + item.cx <= box.x + box.cx &&
+                    item.y + item.cy <= box.y + box.cy && item.y + item.cy > lowest)
+                    lowest = item.y + item.cy;
+            }
+            ASSERT_GE(lowest, 0) << "dialog " << id << ": group box " << box.id << " holds nothing";
+            EXPECT_EQ(box.y + box.cy - lowest, 7) << "dialog " << id << ": group box " << box.id << " (\""
+                                                  << box.text << "\") ends " << box.y + box.cy - lowest
+                                                  << " units below the last control it shows";
+        }
+    }
+}
+
 TEST_F(Layout, EveryTextFitsItsControl)
 {
     std::string face;
@@ -1445,6 +1485,48 @@ TEST_F(Strings, SheetTitleReadsHeadDashApplication)
     EXPECT_EQ(app.find(" - "), std::string::npos);
     EXPECT_NE(Upper(head), Upper(app));
     EXPECT_EQ(Mnemonic(Str(IDS_CLOSE)), 0) << "Escape closes the sheet; Close needs no access key";
+}
+
+TEST_F(Strings, TheMissingComponentIsNeverCalledByTheProgramsName)
+{
+    // The box that says the component is missing is titled with the
+    // program's name; wherever its text has those words, it means the
+    // program, spelled as the title spells it, not the component.
+    const std::string app = Str(IDS_APP_TITLE);
+    EXPECT_EQ(Str(IDS_NO_SERVICE_CAPTION), app);
+    const std::string text = Str(IDS_NO_SERVICE_TEXT);
+    size_t anyCase = 0, asTitled = 0;
+    for (size_t at = Upper(text).find(Upper(app)); at != std::string::npos; at = Upper(text).find(Upper(app), at + 1))
+        ++anyCase;
+    for (size_t at = text.find(app); at != std::string::npos; at = text.find(app, at + 1))
+        ++asTitled;
+    EXPECT_EQ(anyCase, asTitled) << text;
+}
+
+TEST_F(Strings, EnglishTextsAreInOneSpelling)
+{
+    if (PRIMARYLANGID(TheOptions().language) != LANG_ENGLISH)
+        GTEST_SKIP() << "not an English module";
+    // The module says US English: none of the British forms of the words
+    // its texts use.
+    const char* const kBritish[] = { "COLOUR", "GREY", "CENTRE", "CANCELLED", "BEHAVIOUR", "LICENCE" };
+    std::vector<std::string> texts;
+    for (UINT id : kStringIds)
+        texts.push_back(Str(id));
+    for (UINT id : kDialogs) {
+        DialogTemplate t(id);
+        texts.push_back(t.caption());
+        for (const TemplateItem& item : t.items())
+            texts.push_back(item.text);
+    }
+    for (const std::string& text : texts) {
+        std::string plain;
+        for (char c : text)
+            if (c != '&')
+                plain += c;
+        for (const char* word : kBritish)
+            EXPECT_EQ(Upper(plain).find(word), std::string::npos) << "\"" << text << "\"";
+    }
 }
 
 TEST_F(Strings, NoTextGivesAwayAModelCodeName)
