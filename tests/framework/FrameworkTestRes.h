@@ -16,7 +16,6 @@
 #define IDD_PAGE_TWO      201
 #define IDD_PAGE_THREE    202
 #define IDC_PAGE_EDIT     2001
-#define IDC_PAGE_BUTTON   2002
 
 #define IDS_PRINTF        300
 #define IDS_INSERTS       301

@@ -325,28 +325,3 @@ TEST_F(SheetTest, EnterPressesTheShownPagesDefaultButtonNeverAHiddenOneNorADisab
     EXPECT_EQ(1, sheet.one.m_nOKCalls);
     EXPECT_EQ(nullptr, sheet.m_hWnd);
 }
-
-TEST_F(SheetTest, AControlDisabledWithTheFocusHandsItToTheNextTabStopOfTheSheet)
-{
-    sheet.SetActivePage(2);
-    HWND hBusy = ::GetDlgItem(sheet.three.m_hWnd, IDC_PAGE_BUTTON);
-    AfxGotoControl(hBusy);
-    ASSERT_EQ(hBusy, ::GetFocus());
-
-    // The page's last control: the focus goes on beyond the page, as Tab
-    // would take it.
-    AfxEnableControl(hBusy, FALSE);
-    HWND hFocus = ::GetFocus();
-    EXPECT_FALSE(::IsWindowEnabled(hBusy));
-    ASSERT_NE(nullptr, hFocus);
-    EXPECT_NE(hBusy, hFocus);
-    EXPECT_TRUE(::IsWindowVisible(hFocus) && ::IsWindowEnabled(hFocus));
-    EXPECT_TRUE(::IsChild(sheet.m_hWnd, hFocus));
-    EXPECT_FALSE(::IsChild(sheet.three.m_hWnd, hFocus));
-
-    // Enabling, and disabling a control without the focus, move nothing.
-    AfxEnableControl(hBusy, TRUE);
-    AfxEnableControl(::GetDlgItem(sheet.three.m_hWnd, IDC_PAGE_EDIT), FALSE);
-    EXPECT_TRUE(::IsWindowEnabled(hBusy));
-    EXPECT_EQ(hFocus, ::GetFocus());
-}
