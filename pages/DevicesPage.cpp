@@ -124,6 +124,18 @@ std::string ReadText(IServiceDevice* pDevice, Getter getter)
     return text.Ansi();
 }
 
+// A detail as its field shows it: at most CDevicesPage::kDetailTextLimit
+// units. The field is a one-line edit, which lays its whole text out on every
+// change (a megabyte held the page up for longer than a user waits); a
+// serial number, a firmware version or a location is far shorter.
+template <class Getter>
+CString ReadDetail(IServiceDevice* pDevice, Getter getter)
+{
+    BstrHolder text;
+    (pDevice->*getter)(text.Out());
+    return CString(AnsiFromBstr(text.Get(), (UINT)CDevicesPage::kDetailTextLimit).c_str());
+}
+
 } // namespace
 
 CDevicesPage::CDevicesPage()
@@ -403,15 +415,15 @@ void CDevicesPage::ShowSelectedDevice()
         ComRef<IServiceDevice> device;
         if (SUCCEEDED(QueryDevice(item, device)) && device)
         {
-            m_strDetail1 = ReadText(device.Get(), &IServiceDevice::DetailText1).c_str();
-            m_strDetail2 = ReadText(device.Get(), &IServiceDevice::DetailText2).c_str();
+            m_strDetail1 = ReadDetail(device.Get(), &IServiceDevice::DetailText1);
+            m_strDetail2 = ReadDetail(device.Get(), &IServiceDevice::DetailText2);
             long nNumber = 0;
             if (SUCCEEDED(device->DetailNumber(&nNumber)))
             {
                 m_nDetailNumber = nNumber;
                 m_strDetailNumber = FormatCount(nNumber);
             }
-            m_strDetail3 = ReadText(device.Get(), &IServiceDevice::DetailText3).c_str();
+            m_strDetail3 = ReadDetail(device.Get(), &IServiceDevice::DetailText3);
         }
     }
     UpdateData(FALSE);

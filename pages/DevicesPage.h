@@ -17,6 +17,10 @@ public:
     CDevicesPage();
     virtual ~CDevicesPage();
 
+    // The most UTF-16 units of a detail text that the page shows; a longer
+    // text is cut there (see DevicesPage.cpp).
+    static const int kDetailTextLimit = 1024;
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     // Sets the texts, builds the image list and the columns, loads the list

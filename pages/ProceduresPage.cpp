@@ -23,18 +23,7 @@ const long kSecondOptionFlag = 2;   // check box IDC_PROC_OPTION_SECOND
 // no surrogate pair is split; shorter texts are taken whole.
 CString DeviceTextFrom(BSTR text)
 {
-    if (text == NULL)
-        return CString();
-    UINT length = SysStringLen(text);
-    if (length <= (UINT)CProceduresPage::kDeviceTextLimit)
-        return CString(AnsiFromBstr(text).c_str());
-
-    length = (UINT)CProceduresPage::kDeviceTextLimit;
-    if (text[length - 1] >= 0xD800 && text[length - 1] <= 0xDBFF)
-        --length;   // a high surrogate whose partner would be cut off
-    BstrHolder head;
-    *head.Out() = SysAllocStringLen(text, length);
-    return CString(head.Ansi().c_str());   // empty if the copy could not be made
+    return CString(AnsiFromBstr(text, (UINT)CProceduresPage::kDeviceTextLimit).c_str());
 }
 
 } // namespace

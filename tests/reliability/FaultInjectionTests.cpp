@@ -23,6 +23,7 @@
 
 #include "ReliabilityDriver.h"
 #include "lang/ServiceRes.h"
+#include "pages/DevicesPage.h"
 #include "pages/ProceduresPage.h"
 
 #include <stdio.h>
@@ -71,6 +72,13 @@ std::string Fmt(UINT nID, long a, long b = 0)
     char buf[1024] = "";
     snprintf(buf, sizeof(buf), ResourceText(nID).c_str(), a, b);
     return buf;
+}
+
+// A detail text of a megabyte as the Devices page shows it, cut to its
+// limit (the first 40 characters, as the observations note long texts).
+std::string CutDetail(const std::string& first40)
+{
+    return first40 + "...[" + std::to_string(CDevicesPage::kDetailTextLimit) + " chars]";
 }
 
 // A number as the Devices page shows it, without the locale's group separator.
@@ -335,8 +343,7 @@ const FaultCase kCases[] = {
      [](const Observations& obs, const Observations&) { EXPECT_EQ("", V(obs, "p1.devices.down.detail1")); }},
     {"DetailText1_long", "fault IServiceDevice.DetailText1 long\n", kOwnCheck,
      [](const Observations& obs, const Observations&) {
-         EXPECT_EQ("Alpha one###############################...[1048576 chars]",
-                   V(obs, "p1.devices.shown.detail1"));
+         EXPECT_EQ(CutDetail("Alpha one###############################"), V(obs, "p1.devices.shown.detail1"));
          EXPECT_EQ("Bravo two", V(obs, "p2.devices.down.detail2"));
      }},
     {"DetailText2_fail", "fault IServiceDevice.DetailText2 fail\n", kOwnCheck,
@@ -345,8 +352,7 @@ const FaultCase kCases[] = {
      [](const Observations& obs, const Observations&) { EXPECT_EQ("", V(obs, "p1.devices.end.detail2")); }},
     {"DetailText2_long", "fault IServiceDevice.DetailText2 long\n", kOwnCheck,
      [](const Observations& obs, const Observations&) {
-         EXPECT_EQ("Alpha two###############################...[1048576 chars]",
-                   V(obs, "p1.devices.shown.detail2"));
+         EXPECT_EQ(CutDetail("Alpha two###############################"), V(obs, "p1.devices.shown.detail2"));
      }},
     {"DetailText3_fail", "fault IServiceDevice.DetailText3 fail\n", kOwnCheck,
      [](const Observations& obs, const Observations&) { EXPECT_EQ("", V(obs, "p1.devices.shown.detail3")); }},
@@ -354,8 +360,7 @@ const FaultCase kCases[] = {
      [](const Observations& obs, const Observations&) { EXPECT_EQ("", V(obs, "p1.devices.up.detail3")); }},
     {"DetailText3_long", "fault IServiceDevice.DetailText3 long\n", kOwnCheck,
      [](const Observations& obs, const Observations&) {
-         EXPECT_EQ("Charlie three###########################...[1048576 chars]",
-                   V(obs, "p1.devices.end.detail3"));
+         EXPECT_EQ(CutDetail("Charlie three###########################"), V(obs, "p1.devices.end.detail3"));
      }},
     // No id (0, -1, the extremes): no device can be made current or found.
     {"Id_fail", "fault IServiceDevice.Id fail\n", kOwnCheck | kNoDeviceTakes,
