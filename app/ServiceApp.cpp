@@ -31,6 +31,13 @@ BOOL CServiceApp::InitInstance()
     m_hResourceModule = LoadResourceModule(m_hInstance);
     if (m_hResourceModule)
         AfxSetResourceHandle(m_hResourceModule);
+    // The program's name in the user's language titles its message boxes
+    // (the executable's file name stays only if the module has none).
+    {
+        CString appTitle;
+        appTitle.LoadString(IDS_APP_TITLE);
+        SetAppName(appTitle);
+    }
 
     // One instance per desktop. The error code read below must be the one
     // these two calls leave, not an older one.
@@ -87,6 +94,7 @@ BOOL CServiceApp::InitInstance()
                     m_pSheet = new CServiceSheet(title, nPageMask);
                 m_pMainWnd = m_pSheet;
                 m_pSheet->m_psh.dwFlags |= PSH_NOAPPLYNOW;
+                m_pSheet->SetStartupPlace(dlg.GetLastPlace());
                 m_pSheet->Create(NULL, (DWORD)-1, 0);
                 if (pSlot)
                     *pSlot = (DWORD)(ULONG_PTR)m_pSheet->m_hWnd;

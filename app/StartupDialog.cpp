@@ -72,6 +72,7 @@ END_MESSAGE_MAP()
 CStartupDialog::CStartupDialog(CWnd* pParent)
     : CDialog(IDD_STARTUP, pParent), m_hMapping(NULL), m_hIcon(AfxLoadIcon(IDI_APP)), m_bFullPageSet(true)
 {
+    m_rcLastPlace.left = m_rcLastPlace.top = m_rcLastPlace.right = m_rcLastPlace.bottom = 0;
 }
 
 void CStartupDialog::DoDataExchange(CDataExchange* pDX)
@@ -124,6 +125,7 @@ void CStartupDialog::OnAccept()
 
 void CStartupDialog::OnDestroy()
 {
+    GetWindowRect(&m_rcLastPlace);   // the sheet opens on the same monitor
     CWnd::OnDestroy();
     if (m_hMapping)
     {

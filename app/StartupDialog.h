@@ -41,6 +41,8 @@ public:
 
     // After DoModal returned IDOK: false when the reduced page set was chosen.
     bool IsFullPageSet() const { return m_bFullPageSet; }
+    // Where the dialog's window was when it went, in screen coordinates.
+    const RECT& GetLastPlace() const { return m_rcLastPlace; }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -51,6 +53,7 @@ protected:
     HANDLE m_hMapping;
     HICON m_hIcon;
     bool m_bFullPageSet;
+    RECT m_rcLastPlace;
     CModelNameEdit m_edtModel;
 
     DECLARE_MESSAGE_MAP()

@@ -22,11 +22,21 @@ const HRESULT DEVIPP_E_NOTREPORTED = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 
 const HRESULT DEVIPP_E_UNSUPPORTED = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x0405);
 // The printer accepted the request but reads back its old value.
 const HRESULT DEVIPP_E_NOTCHANGED = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x0406);
-// Not available for IPP printers (reports, actions, tasks, procedures,
-// commands, memory locations).
+// No counterpart on IPP printers: the maintenance action, procedure or
+// command (or the report number) has no IPP or CUPS operation that does what
+// its label says. Nothing is handed out and nothing is sent.
 const HRESULT DEVIPP_E_NOTAVAILABLE = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x0407);
 // The settings with no IPP counterpart could not be saved to the state file
 // (the value holds for this session only).
 const HRESULT DEVIPP_E_NOTSAVED = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x0408);
+// The printer is stopped or does not accept jobs: no job is sent.
+const HRESULT DEVIPP_E_NOTACCEPTING = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x0409);
+// Memory locations are the printer's numbers, read only: nothing is written.
+const HRESULT DEVIPP_E_READONLY = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x040A);
+// No program opens PDF files here (View): nothing is written or started.
+const HRESULT DEVIPP_E_NOVIEWER = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x040B);
+// Clearing the job history would cancel the jobs that still wait: refused
+// while the printer reports waiting jobs.
+const HRESULT DEVIPP_E_JOBSWAITING = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x040C);
 
 #endif // DEVICEIPP_DEVICEIPPRESULTS_H

@@ -1,16 +1,24 @@
 // IppObjects.h - the COM objects of the IPP device service.
 //
 // Classes: CIppDeviceService (IDeviceService), CIppDevices (IServiceDevices),
-// CIppDevice (IServiceDevice), CIppDriverSettings (IServiceDriverSettings).
+// CIppDevice (IServiceDevice), CIppDriverSettings (IServiceDriverSettings),
+// and the work of the pages (IppWork.cpp): CIppReport (IServiceReport, and
+// IServiceReportOption for report 11), CIppAction (IServiceAction),
+// CIppTasks (IServiceTasks), CIppProcedure (IServiceProcedure, and
+// IServiceProcedureOptions for the option procedure), CIppMemory
+// (IServiceMemory).
+//
 // Every object holds the printer monitor (PrinterMonitor.h) from its making
 // until its last reference goes, so the monitor's threads run exactly while
 // objects of the service are alive. The objects run on the client's thread
-// only and answer from the monitor's cache; only a driver setting's setter
-// sends a request (with the monitor's timeouts).
+// only. The Devices page's reads and the availability answers (CanExecute
+// and the like) come from the monitor's cache; what the user asked for
+// explicitly (a setter, a report, an action, a task, a procedure, a memory
+// read) sends its requests on the calling thread, bounded by the monitor's
+// timeouts, and answers with the printer's own outcome.
 //
-// Reports, actions, tasks, procedures, commands and memory locations are not
-// available on IPP printers yet: the operations that hand them out fail with
-// DEVIPP_E_NOTAVAILABLE and hand out nothing (IppWork.cpp is where they go).
+// What has no counterpart on IPP printers (WorkMap.h) is refused when it is
+// asked for: DEVIPP_E_NOTAVAILABLE, nothing handed out, nothing sent.
 #ifndef DEVICEIPP_IPPOBJECTS_H
 #define DEVICEIPP_IPPOBJECTS_H
 
@@ -99,8 +107,10 @@ protected:
 private:
     enum CurrentText { TEXT_NAME, TEXT_DEVICE, TEXT_SETTINGS_NAME };
     HRESULT HandCurrentText(const char* operation, CurrentText which, BSTR* pText);
-    // The work objects not yet available on IPP printers (IppWork.cpp).
-    HRESULT HandWork(const char* operation, long number, bool numbered, IUnknown** pp);
+    // The work objects (IppWork.cpp): `family` 'R' report, 'M' maintenance
+    // action, 'A', 'B', 'C' procedures, 'O' the option procedure, 'K'
+    // command. Refuses what has no counterpart, or no current printer.
+    HRESULT HandWork(const char* operation, char family, long number, IUnknown** pp);
 };
 
 class CIppDevices : public IppObject, public ComDispatch<IServiceDevices>
@@ -223,6 +233,121 @@ private:
     HRESULT GetDefault(int which, long* pValue);
 
     long m_id;      // the printer, 0 for none
+};
+
+// A report of the current printer when it was handed out.
+class CIppReport : public IppObject,
+                   public ComDispatch<IServiceReport>,
+                   public ComDispatch<IServiceReportOption>
+{
+public:
+    CIppReport(long number, long id);
+
+    // Position 7 of both interfaces.
+    HRESULT STDMETHODCALLTYPE Reserved7();
+    HRESULT STDMETHODCALLTYPE ExecuteAlternate(long value);
+    HRESULT STDMETHODCALLTYPE Execute(long value);
+    HRESULT STDMETHODCALLTYPE Reserved10();
+    HRESULT STDMETHODCALLTYPE CanExecuteAlternate(long* pAvailable);
+    HRESULT STDMETHODCALLTYPE CanExecute(long* pAvailable);
+    HRESULT STDMETHODCALLTYPE SetReportOption(long enabled);
+
+protected:
+    void* Find(REFIID iid);
+    ComObject& Object() { return *this; }
+
+private:
+    HRESULT Availability(bool alternate, long* pAvailable);
+
+    long m_number;
+    long m_id;
+};
+
+// A maintenance action of the current printer when it was handed out.
+class CIppAction : public IppObject, public ComDispatch<IServiceAction>
+{
+public:
+    CIppAction(long kind, long id);
+
+    HRESULT STDMETHODCALLTYPE Run();
+
+protected:
+    void* Find(REFIID iid);
+    ComObject& Object() { return *this; }
+
+private:
+    long m_kind;
+    long m_id;
+};
+
+// The device tasks. The Tasks page keeps this object for its whole life, so
+// each task works on the printer that is current when it starts.
+class CIppTasks : public IppObject, public ComDispatch<IServiceTasks>
+{
+public:
+    CIppTasks();
+
+    HRESULT STDMETHODCALLTYPE StartSecondTask();
+    HRESULT STDMETHODCALLTYPE Reserved8();
+    HRESULT STDMETHODCALLTYPE StartFirstTask();
+
+protected:
+    void* Find(REFIID iid);
+    ComObject& Object() { return *this; }
+
+private:
+    HRESULT StartTask(const char* operation, bool first);
+};
+
+// A procedure of the families A, B, C or the option procedure ('O') of the
+// current printer when it was handed out. Start's result is the id of the
+// job the procedure made (0 when it made none).
+class CIppProcedure : public IppObject,
+                      public ComDispatch<IServiceProcedure>,
+                      public ComDispatch<IServiceProcedureOptions>
+{
+public:
+    CIppProcedure(char family, long number, long id);
+
+    // Position 7 of IServiceProcedure.
+    HRESULT STDMETHODCALLTYPE Start(long value, long* pResult);
+    // Position 7 of IServiceProcedureOptions.
+    HRESULT STDMETHODCALLTYPE SetOptions(long flags);
+
+protected:
+    void* Find(REFIID iid);
+    ComObject& Object() { return *this; }
+
+private:
+    char m_family;
+    long m_number;
+    long m_id;
+    long m_flags;   // the option procedure's heads: bit 0 black, bit 1 colour
+};
+
+// The memory locations (MemoryMap.h) of the current printer when it was
+// handed out: read only.
+class CIppMemory : public IppObject, public ComDispatch<IServiceMemory>
+{
+public:
+    explicit CIppMemory(long id);
+
+    HRESULT STDMETHODCALLTYPE Reserved7();
+    HRESULT STDMETHODCALLTYPE Reserved8();
+    HRESULT STDMETHODCALLTYPE Reserved9();
+    HRESULT STDMETHODCALLTYPE ReadValue(long location, VARIANT* pValue);
+    HRESULT STDMETHODCALLTYPE WriteValue(long location, VARIANT value);
+    HRESULT STDMETHODCALLTYPE GetDefaultValue(long location, VARIANT* pValue);
+    HRESULT STDMETHODCALLTYPE Reserved13();
+    HRESULT STDMETHODCALLTYPE Reserved14();
+    HRESULT STDMETHODCALLTYPE IsValidLocation(long location, long* pValid);
+
+protected:
+    void* Find(REFIID iid);
+    ComObject& Object() { return *this; }
+
+private:
+    long m_id;
 };
 
 #endif // DEVICEIPP_IPPOBJECTS_H

@@ -158,8 +158,13 @@ HRESULT CIppDeviceService::GetSettings(long settingsSet, IUnknown** ppSettings)
     if (ppSettings == NULL)
         return call.Done(E_POINTER);
     *ppSettings = NULL;
-    if (settingsSet == 1)
-        return call.Done(DEVIPP_E_NOTAVAILABLE);    // memory locations: none on IPP printers
+    if (settingsSet == 1) {
+        // The memory locations: the printer's numbers, read only.
+        CIppMemory* memory = new (std::nothrow) CIppMemory(Monitor().CurrentId());
+        if (memory == NULL)
+            return call.Done(E_OUTOFMEMORY);
+        return call.HandObject(ppSettings, memory);
+    }
     if (settingsSet != 2)
         return call.Done(E_INVALIDARG);
     CIppDriverSettings* settings = new (std::nothrow) CIppDriverSettings(Monitor().CurrentId());
@@ -170,42 +175,53 @@ HRESULT CIppDeviceService::GetSettings(long settingsSet, IUnknown** ppSettings)
 
 HRESULT CIppDeviceService::GetOptionProcedure(long number, IUnknown** ppProcedure)
 {
-    return HandWork("IDeviceService.GetOptionProcedure", number, true, ppProcedure);
+    return HandWork("IDeviceService.GetOptionProcedure", 'O', number, ppProcedure);
 }
 
 HRESULT CIppDeviceService::GetReport(long number, IUnknown** ppReport)
 {
-    return HandWork("IDeviceService.GetReport", number, true, ppReport);
+    return HandWork("IDeviceService.GetReport", 'R', number, ppReport);
 }
 
 HRESULT CIppDeviceService::GetAction(long kind, IUnknown** ppAction)
 {
-    return HandWork("IDeviceService.GetAction", kind, true, ppAction);
+    return HandWork("IDeviceService.GetAction", 'M', kind, ppAction);
 }
 
 HRESULT CIppDeviceService::GetDeviceTasks(IUnknown** ppTasks)
 {
-    return HandWork("IDeviceService.GetDeviceTasks", 0, false, ppTasks);
+    // The Tasks page asks once for its whole life, maybe before a printer is
+    // current: the object works on the printer current when a task starts.
+    IppCall call(this, "IDeviceService.GetDeviceTasks");
+    if (call.Released())
+        return call.Done(E_UNEXPECTED);
+    if (ppTasks == NULL)
+        return call.Done(E_POINTER);
+    *ppTasks = NULL;
+    CIppTasks* tasks = new (std::nothrow) CIppTasks();
+    if (tasks == NULL)
+        return call.Done(E_OUTOFMEMORY);
+    return call.HandObject(ppTasks, tasks);
 }
 
 HRESULT CIppDeviceService::GetCommand(long number, IUnknown** ppCommand)
 {
-    return HandWork("IDeviceService.GetCommand", number, true, ppCommand);
+    return HandWork("IDeviceService.GetCommand", 'K', number, ppCommand);
 }
 
 HRESULT CIppDeviceService::GetProcedureA(long number, IUnknown** ppProcedure)
 {
-    return HandWork("IDeviceService.GetProcedureA", number, true, ppProcedure);
+    return HandWork("IDeviceService.GetProcedureA", 'A', number, ppProcedure);
 }
 
 HRESULT CIppDeviceService::GetProcedureB(long number, IUnknown** ppProcedure)
 {
-    return HandWork("IDeviceService.GetProcedureB", number, true, ppProcedure);
+    return HandWork("IDeviceService.GetProcedureB", 'B', number, ppProcedure);
 }
 
 HRESULT CIppDeviceService::GetProcedureC(long number, IUnknown** ppProcedure)
 {
-    return HandWork("IDeviceService.GetProcedureC", number, true, ppProcedure);
+    return HandWork("IDeviceService.GetProcedureC", 'C', number, ppProcedure);
 }
 
 HRESULT CIppDeviceService::HandCurrentText(const char* operation, CurrentText which, BSTR* pText)

@@ -100,8 +100,18 @@ bool AuthFailure(HRESULT hr)
 const char* const kExtraAttributes[] = {
     "sides-supported", "multiple-document-handling-supported", "page-delivery-supported",
     "print-scaling-supported", "job-sheets-supported", "print-quality-supported",
-    "print-color-mode-supported", "ipp-features-supported"
+    "print-color-mode-supported", "ipp-features-supported", "operations-supported",
+    "printer-commands", "printer-up-time"
 };
+
+void AddOnce(std::vector<std::string>& names, const std::string& name)
+{
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == name)
+            return;
+    }
+    names.push_back(name);
+}
 
 } // namespace
 
@@ -110,8 +120,11 @@ const std::vector<std::string>& RequestedAttributes()
     static std::vector<std::string> names;
     if (names.empty()) {
         names = ipp::StatusAttributes();
-        names.insert(names.end(), kExtraAttributes,
-                     kExtraAttributes + sizeof(kExtraAttributes) / sizeof(kExtraAttributes[0]));
+        for (size_t i = 0; i < sizeof(kExtraAttributes) / sizeof(kExtraAttributes[0]); ++i)
+            AddOnce(names, kExtraAttributes[i]);
+        const std::vector<std::string>& formats = docgen::FormatAttributes();
+        for (size_t i = 0; i < formats.size(); ++i)
+            AddOnce(names, formats[i]);
     }
     return names;
 }
@@ -134,6 +147,20 @@ void ParsePrinterFacts(const ipp::Group& printer, PrinterFacts& out)
     if (features)
         s.features = *features;
     out.isCups = out.status.printerType.has_value();
+    docgen::ReadPrinterFormats(printer, out.formats);
+    const ipp::Attribute* operations = printer.Find("operations-supported");
+    if (operations != NULL && !operations->IsOutOfBand())
+        out.operations = operations->Integers();
+    out.commands = OptionalStrings(printer, "printer-commands");
+    // printer-up-time is the seconds since the printer started; CUPS puts
+    // the time of day there (seconds since 1970). No printer runs twenty
+    // years without a restart, so a larger number is not an up-time and the
+    // printer is taken to report none.
+    const ipp::Attribute* upTime = printer.Find("printer-up-time");
+    int32_t seconds = 0;
+    const int32_t kTwentyYears = 20 * 365 * 24 * 3600;
+    if (upTime != NULL && upTime->GetInteger(seconds) && seconds >= 0 && seconds < kTwentyYears)
+        out.upTime = seconds;
 }
 
 std::string StateWord(const PrinterView& printer, DWORD now)

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "docgen/DocFormat.h"
 #include "ipp/IppMessage.h"
 #include "ipp/IppPrinter.h"
 
@@ -38,13 +39,22 @@ struct PrinterFacts
     ipp::PrinterStatus status;
     SupportedValues supported;
     bool isCups;        // the printer reports printer-type: a CUPS queue
+    // What the work of the pages needs: the formats it takes (and how it
+    // takes PWG raster), the operations it offers, what its command files
+    // may say (CUPS's printer-commands; empty optional: not reported), its
+    // up-time (none when the printer reports a time of day there, as CUPS does).
+    docgen::PrinterFormats formats;
+    std::vector<int32_t> operations;
+    std::optional<std::vector<std::string> > commands;
+    std::optional<int32_t> upTime;
 
     PrinterFacts() : isCups(false) {}
 };
 
 // The attributes the service asks every printer for (Get-Printer-Attributes
-// and CUPS-Get-Printers alike): ipp::StatusAttributes() and the *-supported
-// attributes of the settings it writes.
+// and CUPS-Get-Printers alike): ipp::StatusAttributes(), the *-supported
+// attributes of the settings it writes, docgen::FormatAttributes(),
+// operations-supported, printer-commands and printer-up-time.
 const std::vector<std::string>& RequestedAttributes();
 
 // Parses one printer group into facts.

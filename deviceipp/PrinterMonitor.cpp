@@ -55,6 +55,8 @@ std::string WindowsUser()
     return "anonymous";
 }
 
+} // namespace
+
 // One journal line per request: operation, printer, status, time.
 void JournalRequest(const char* operation, const std::string& uri, HRESULT hr,
                     const ipp::CallInfo& info, DWORD started)
@@ -69,14 +71,12 @@ void JournalRequest(const char* operation, const std::string& uri, HRESULT hr,
                           static_cast<unsigned long>(GetTickCount() - started)));
 }
 
-} // namespace
-
 // ---------------------------------------------------------------------------
 // Life
 
 PrinterMonitor::PrinterMonitor()
-    : m_users(0), m_currentId(0), m_identity(0), m_stopping(false), m_discovered(false),
-      m_firstRound(false), m_startTick(0), m_waited(false), m_stop(NULL), m_wake(NULL),
+    : m_users(0), m_currentId(0), m_identity(0), m_withCancelled(false), m_stopping(false),
+      m_discovered(false), m_firstRound(false), m_startTick(0), m_waited(false), m_stop(NULL), m_wake(NULL),
       m_discoveryDone(NULL), m_firstRoundDone(NULL)
 {
     InitializeCriticalSection(&m_section);
@@ -241,7 +241,7 @@ DWORD WINAPI PrinterMonitor::WorkerMain(void* parameter)
     PrinterMonitor* monitor = static_cast<PrinterMonitor*>(pair[0]);
     HMODULE module = static_cast<HMODULE>(pair[1]);
     delete[] pair;
-    monitor->Work();
+    monitor->WorkLoop();
     InterlockedDecrement(&s_threadsAlive);
     FreeLibraryAndExitThread(module, 0);
     return 0;
@@ -250,7 +250,7 @@ DWORD WINAPI PrinterMonitor::WorkerMain(void* parameter)
 // ---------------------------------------------------------------------------
 // The workers
 
-void PrinterMonitor::Work()
+void PrinterMonitor::WorkLoop()
 {
     for (;;) {
         Job job = { JOB_PRINTER, 0, false, false, false, 0 };
@@ -659,12 +659,28 @@ void PrinterMonitor::RefreshSoon(long id, DWORD unlessYoungerMs)
     Wake(1);
 }
 
+void PrinterMonitor::StoreAnswer(long id, const PrinterFacts& facts)
+{
+    Lock lock(this);
+    PrinterView* cached = Find(id);
+    if (cached == NULL)
+        return;
+    cached->facts = facts;
+    if (cached->source == SOURCE_CUPS)
+        cached->facts.isCups = true;
+    cached->answered = true;
+    cached->lastResult = S_OK;
+    cached->gone = false;
+    cached->lastAnswerTick = GetTickCount();
+}
+
 void PrinterMonitor::MakeCurrent(long id)
 {
     if (id == m_currentId)
         return;
     m_currentId = id;
     ++m_identity;
+    m_withCancelled = false;
     // Fresh details for the pages that read them next.
     RefreshSoon(id, kFreshMs);
 }
@@ -715,17 +731,7 @@ HRESULT PrinterMonitor::WritePrinterSetting(long id, int which, long value, std:
     }
     if (cups)
         facts.isCups = true;
-    {
-        Lock lock(this);
-        PrinterView* cached = Find(id);
-        if (cached != NULL) {
-            cached->facts = facts;
-            cached->answered = true;
-            cached->lastResult = S_OK;
-            cached->gone = false;
-            cached->lastAnswerTick = GetTickCount();
-        }
-    }
+    StoreAnswer(id, facts);
     const long now = ReadSetting(which, facts);
     note += ComFormat(" read back %ld", now);
     long wanted = which == SET_SWITCH ? (value == 1 ? 1 : 0)

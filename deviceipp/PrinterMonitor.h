@@ -29,9 +29,25 @@
 #include <vector>
 
 #include "deviceipp/LocalSettings.h"
+#include "deviceipp/MemoryMap.h"
 #include "deviceipp/PrinterModel.h"
 #include "deviceipp/ServiceConfig.h"
+#include "deviceipp/WorkMap.h"
 #include "ipp/IppClient.h"
+
+// One journal line for one request: operation, printer, outcome, time (any
+// thread; nothing is composed without a journal).
+void JournalRequest(const char* operation, const std::string& uri, HRESULT hr,
+                    const ipp::CallInfo& info, DWORD started);
+
+// How a piece of work is to be done.
+struct WorkOptions
+{
+    bool withCancelled;     // the error log lists cancelled jobs too
+    int sheets;             // blank sheets of the feed test
+
+    WorkOptions() : withCancelled(false), sheets(3) {}
+};
 
 class PrinterMonitor
 {
@@ -74,6 +90,34 @@ public:
     // (DEVIPP_E_NOTREACHABLE at once). `note` describes what was sent.
     HRESULT WritePrinterSetting(long id, int which, long value, std::string& note);
 
+    // The work of the pages (PrinterWork.cpp). Like a write, each runs on
+    // the calling thread (the client's): its requests go out one after the
+    // other with the timeouts above and the first failure ends it, so the
+    // call is bounded by about one timeout for each request when the printer
+    // stops answering midway (one to three requests). Nothing is sent to a
+    // printer that does not answer now or cannot do the work: CanDo (from
+    // the cache) says so at once. `note` describes what was done.
+    //
+    // DoWork: a document (fresh Get-Printer-Attributes, Get-Jobs when the
+    // document lists jobs, then Print-Job), a command file (Print-Job),
+    // Purge-Jobs, or the restart (Restart-Printer, else Cancel-Jobs and
+    // Resume-Printer). `jobId` (optional) receives the job's id, 0 when the
+    // work made no job.
+    HRESULT DoWork(long id, const Work& work, const WorkOptions& options, std::string& note,
+                   long* jobId);
+    // View: the same document as PDF in a file of the temporary folder,
+    // opened with the program that opens PDF files here (ShellExecuteEx
+    // "open"). DEVIPP_E_NOVIEWER when there is none.
+    HRESULT ViewWork(long id, const Work& work, const WorkOptions& options, std::string& note);
+    // The memory locations' numbers, fresh: Get-Printer-Attributes and, when
+    // `withJobs`, Get-Jobs for the finished jobs.
+    HRESULT AskNumbers(long id, bool withJobs, PrinterNumbers& out, std::string& note);
+    // The error log's option (client's thread): it lists cancelled jobs too.
+    // Off again whenever another printer becomes current, as the Reports
+    // page clears its check box then.
+    bool ErrorLogWithCancelled() const { return m_withCancelled; }
+    void SetErrorLogWithCancelled(bool on) { m_withCancelled = on; }
+
     LocalSettings& Local() { return m_local; }
 
     // The current device (client's thread only): 0 for none. The identity
@@ -107,7 +151,7 @@ private:
     bool Stop();
 
     static DWORD WINAPI WorkerMain(void* parameter);
-    void Work();
+    void WorkLoop();
     // Under the lock: the job to run next, or -1 and how long to wait.
     int PickJob(DWORD now, DWORD& waitMs) const;
     void RunJob(const Job& job);
@@ -129,6 +173,25 @@ private:
 
     ipp::HttpOptions Options(bool acceptSelfSigned) const;
     HRESULT AskPrinter(const std::string& uri, bool acceptSelfSigned, PrinterFacts& facts);
+    // Puts an answer of the client's thread into the cache.
+    void StoreAnswer(long id, const PrinterFacts& facts);
+
+    // PrinterWork.cpp: a fresh answer of the printer (every attribute when
+    // `all`, into `attributes`), stored in the cache; the documents' facts.
+    HRESULT AskFresh(const ipp::Client& client, const PrinterView& printer, bool all,
+                     PrinterFacts& facts, std::vector<ipp::Attribute>* attributes);
+    HRESULT AskJobs(const ipp::Client& client, const PrinterView& printer,
+                    std::vector<ipp::JobInfo>& jobs);
+    HRESULT GatherFacts(const ipp::Client& client, PrinterView& printer, const Work& work,
+                        docgen::PrinterFacts& facts);
+    HRESULT PrintDocumentWork(const ipp::Client& client, PrinterView& printer, const Work& work,
+                              const WorkOptions& options, std::string& note, long* jobId);
+    HRESULT OperationWork(const ipp::Client& client, const PrinterView& printer, int operation,
+                          std::string& note);
+    // DoWork and AskNumbers without their catch of std::bad_alloc.
+    HRESULT DoWorkOn(long id, const Work& work, const WorkOptions& options, std::string& note,
+                     long* jobId);
+    HRESULT AskNumbersOf(long id, bool withJobs, PrinterNumbers& out, std::string& note);
 
     class Lock
     {
@@ -153,6 +216,7 @@ private:
     LocalSettings m_local;
     long m_currentId;
     long m_identity;
+    bool m_withCancelled;
 
     // Shared with the workers (under m_section).
     std::vector<PrinterView> m_printers;

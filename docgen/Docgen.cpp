@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <map>
 #include <new>
 #include <stdexcept>
 
@@ -18,7 +19,8 @@ const char* const kTitles[kDocumentKindCount] = {
     "Configuration report", "Status report",          "Job history",
     "Supply usage",         "Page counters",          "Print quality test",
     "Colour bars",          "Nozzle check pattern",   "Feed test",
-    "Duplex test"};
+    "Duplex test",          "Usage summary",          "Page counters per month",
+    "Service report",       "Error log"};
 
 const size_t kMaxValueChars = 600;   // one attribute's values in the full list
 const size_t kMaxValuesShown = 24;   // values of one attribute in the full list
@@ -240,7 +242,10 @@ void SupplyBars(Composer& composer, const ipp::PrinterStatus& s)
             value += ", " + W(m.type, 60);
         composer.Bar(name, m.level, ColorFromMarker(m.color), value);
     }
-    for (size_t i = 0; i < s.supplies.size() && shown < kMaxSupplies; ++i, ++shown) {
+    // A printer that reports both (CUPS does) tells of the same supplies
+    // twice: printer-supply only for a printer that reports no markers.
+    const size_t supplies = s.markers.empty() ? s.supplies.size() : 0;
+    for (size_t i = 0; i < supplies && shown < kMaxSupplies; ++i, ++shown) {
         const ipp::Supply& supply = s.supplies[i];
         std::string name = !supply.description.empty() ? W(supply.description, 120)
                            : !supply.type.empty()      ? W(supply.type, 120)
@@ -257,8 +262,8 @@ void SupplyBars(Composer& composer, const ipp::PrinterStatus& s)
     }
     if (shown == 0)
         composer.Paragraph("The printer reports no supply levels.");
-    else if (s.markers.size() + s.supplies.size() > shown)
-        composer.Paragraph("(" + Number(s.markers.size() + s.supplies.size() - shown) +
+    else if (s.markers.size() + supplies > shown)
+        composer.Paragraph("(" + Number(s.markers.size() + supplies - shown) +
                            " more supplies not shown)");
 }
 
@@ -273,6 +278,51 @@ std::string Reasons(const ipp::PrinterStatus& s)
         out += ReasonText(s.reasons[i]);
     }
     return out.empty() ? "none" : out;
+}
+
+// Each reason in words with its keyword, one paragraph each.
+void ReasonList(Composer& c, const ipp::PrinterStatus& s)
+{
+    bool any = false;
+    for (size_t i = 0; i < s.reasons.size() && i < kMaxReasons; ++i) {
+        if (s.reasons[i] == "none" || s.reasons[i].empty())
+            continue;
+        c.Paragraph("\x95 " + W(ReasonText(s.reasons[i]), 200) + "  (" + W(s.reasons[i], 120) + ")");
+        any = true;
+    }
+    if (!any)
+        c.Paragraph("None: the printer reports nothing that needs attention.");
+}
+
+// A job's first state reason that says something ("job-canceled-by-user").
+std::string JobReason(const ipp::JobInfo& job)
+{
+    for (size_t i = 0; i < job.reasons.size() && i < 16; ++i) {
+        if (!job.reasons[i].empty() && job.reasons[i] != "none")
+            return W(job.reasons[i], 120);
+    }
+    return "-";
+}
+
+std::string ZoneText(int utcOffsetMinutes)
+{
+    if (utcOffsetMinutes == 0 || utcOffsetMinutes <= -24 * 60 || utcOffsetMinutes >= 24 * 60)
+        return "UTC";
+    int m = utcOffsetMinutes < 0 ? -utcOffsetMinutes : utcOffsetMinutes;
+    char text[24];
+    snprintf(text, sizeof(text), "UTC%c%02d:%02d", utcOffsetMinutes < 0 ? '-' : '+', m / 60, m % 60);
+    return text;
+}
+
+// The jobs newest first, at most kMaxJobs of them.
+std::vector<const ipp::JobInfo*> Newest(const std::vector<ipp::JobInfo>& list)
+{
+    std::vector<const ipp::JobInfo*> jobs;
+    for (size_t i = 0; i < list.size(); ++i)
+        jobs.push_back(&list[i]);
+    std::stable_sort(jobs.begin(), jobs.end(),
+                     [](const ipp::JobInfo* a, const ipp::JobInfo* b) { return a->id > b->id; });
+    return jobs;
 }
 
 // --- Reports -----------------------------------------------------------------------------
@@ -371,17 +421,22 @@ void Status(Composer& c, const PrinterFacts& facts)
     c.Field("Accepting jobs", YesNo(s.accepting));
     c.Field("Waiting jobs", s.queuedJobCount ? Grouped(*s.queuedJobCount) : NotReported());
     c.Heading("Reasons");
-    bool any = false;
-    for (size_t i = 0; i < s.reasons.size() && i < kMaxReasons; ++i) {
-        if (s.reasons[i] == "none" || s.reasons[i].empty())
-            continue;
-        c.Paragraph("\x95 " + W(ReasonText(s.reasons[i]), 200) + "  (" + W(s.reasons[i], 120) + ")");
-        any = true;
-    }
-    if (!any)
-        c.Paragraph("None: the printer reports nothing that needs attention.");
+    ReasonList(c, s);
     c.Heading("Supplies");
     SupplyBars(c, s);
+    if (!facts.locations.empty()) {
+        c.Heading("Memory locations");
+        c.Paragraph("The printer's numbers as the device service shows them on its memory page "
+                    "(read only).", kHelvetica, 8);
+        const std::vector<size_t> columns = {9, 42, 13, 10};
+        c.TableRow({"Location", "What", "Value", "Default"}, columns, true);
+        for (size_t i = 0; i < facts.locations.size() && i < kMaxLocations && !c.Full(); ++i) {
+            const LocationRow& row = facts.locations[i];
+            c.TableRow({Number(row.location), W(row.name, 120), W(row.value, 40),
+                        W(row.defaultValue, 40)},
+                       columns);
+        }
+    }
 }
 
 void Supplies(Composer& c, const PrinterFacts& facts)
@@ -419,11 +474,7 @@ void Counters(Composer& c, const PrinterFacts& facts)
 
 void History(Composer& c, const PrinterFacts& facts)
 {
-    std::vector<const ipp::JobInfo*> jobs;
-    for (size_t i = 0; i < facts.jobs.size(); ++i)
-        jobs.push_back(&facts.jobs[i]);
-    std::stable_sort(jobs.begin(), jobs.end(),
-                     [](const ipp::JobInfo* a, const ipp::JobInfo* b) { return a->id > b->id; });
+    std::vector<const ipp::JobInfo*> jobs = Newest(facts.jobs);
     c.Heading("Completed jobs");
     if (jobs.empty()) {
         c.Paragraph("The printer knows no completed jobs.");
@@ -433,16 +484,7 @@ void History(Composer& c, const PrinterFacts& facts)
     if (jobs.size() > kMaxJobs)
         count += ", the newest " + Number(kMaxJobs) + " listed";
     const std::vector<size_t> columns = {6, 26, 12, 9, 5, 16};
-    std::string zone = "UTC";
-    if (facts.utcOffsetMinutes != 0 && facts.utcOffsetMinutes > -24 * 60 &&
-        facts.utcOffsetMinutes < 24 * 60) {
-        int m = facts.utcOffsetMinutes < 0 ? -facts.utcOffsetMinutes : facts.utcOffsetMinutes;
-        char text[24];
-        snprintf(text, sizeof(text), "UTC%c%02d:%02d", facts.utcOffsetMinutes < 0 ? '-' : '+',
-                 m / 60, m % 60);
-        zone = text;
-    }
-    c.Paragraph(count + "; times in " + zone + ".");
+    c.Paragraph(count + "; times in " + ZoneText(facts.utcOffsetMinutes) + ".");
     c.MoveDown(4);
     c.TableRow({"Job", "Name", "User", "State", "Pages", "Created"}, columns, true);
     for (size_t i = 0; i < jobs.size() && i < kMaxJobs && !c.Full(); ++i) {
@@ -452,6 +494,122 @@ void History(Composer& c, const PrinterFacts& facts)
                     JobTime(j.createdAt, facts.utcOffsetMinutes)},
                    columns);
     }
+}
+
+// The jobs that did not complete: why and when.
+void FailedJobs(Composer& c, const PrinterFacts& facts, bool withCancelled, const std::string& none)
+{
+    std::vector<const ipp::JobInfo*> jobs = Newest(facts.failedJobs);
+    if (!withCancelled)
+        jobs.erase(std::remove_if(jobs.begin(), jobs.end(),
+                                  [](const ipp::JobInfo* j) { return j->state == 7; }),
+                   jobs.end());
+    if (jobs.empty()) {
+        c.Paragraph(none);
+        return;
+    }
+    std::string count = Grouped(static_cast<int64_t>(jobs.size())) + " jobs";
+    if (jobs.size() > kMaxJobs)
+        count += ", the newest " + Number(kMaxJobs) + " listed";
+    c.Paragraph(count + "; times in " + ZoneText(facts.utcOffsetMinutes) + ".");
+    c.MoveDown(4);
+    const std::vector<size_t> columns = {6, 22, 9, 21, 16};
+    c.TableRow({"Job", "Name", "State", "Why", "Created"}, columns, true);
+    for (size_t i = 0; i < jobs.size() && i < kMaxJobs && !c.Full(); ++i) {
+        const ipp::JobInfo& j = *jobs[i];
+        c.TableRow({Number(j.id), W(j.name, 200), JobStateText(j.state), JobReason(j),
+                    JobTime(j.createdAt, facts.utcOffsetMinutes)},
+                   columns);
+    }
+}
+
+void UsageSummary(Composer& c, const PrinterFacts& facts)
+{
+    Counters(c, facts);
+    c.Heading("Supplies");
+    SupplyBars(c, facts.status);
+}
+
+// Completed jobs and their impressions by the month they were made in (the
+// jobs' times as seconds since 1970, as CUPS gives them).
+void Monthly(Composer& c, const PrinterFacts& facts)
+{
+    struct Month { int64_t jobs; int64_t impressions; };
+    std::map<int64_t, Month> months;   // year * 12 + month - 1
+    size_t undated = 0;
+    int offset = facts.utcOffsetMinutes > -24 * 60 && facts.utcOffsetMinutes < 24 * 60
+                     ? facts.utcOffsetMinutes : 0;
+    for (size_t i = 0; i < facts.jobs.size(); ++i) {
+        const ipp::JobInfo& j = facts.jobs[i];
+        if (!j.createdAt || *j.createdAt < 946684800) {
+            ++undated;
+            continue;
+        }
+        int64_t t = static_cast<int64_t>(*j.createdAt) + static_cast<int64_t>(offset) * 60;
+        int64_t year;
+        unsigned month, day;
+        CivilFromDays(t / 86400, year, month, day);
+        Month& m = months[year * 12 + month - 1];
+        m.jobs += 1;
+        if (j.impressionsCompleted && *j.impressionsCompleted > 0)
+            m.impressions += *j.impressionsCompleted;
+    }
+    c.Heading("Completed jobs per month");
+    if (facts.jobs.empty()) {
+        c.Paragraph("The printer knows no completed jobs.");
+        return;
+    }
+    if (months.empty()) {
+        c.Paragraph("The printer gives its jobs no dates (their times count from when it "
+                    "started), so they cannot be counted by month.");
+        return;
+    }
+    c.Paragraph("From the completed jobs the printer still lists; jobs it no longer keeps are "
+                "not counted. Months in " + ZoneText(offset) + ".", kHelvetica, 9);
+    c.MoveDown(4);
+    const std::vector<size_t> columns = {12, 10, 14};
+    c.TableRow({"Month", "Jobs", "Impressions"}, columns, true);
+    size_t shown = 0;
+    for (std::map<int64_t, Month>::reverse_iterator it = months.rbegin();
+         it != months.rend() && shown < kMaxMonths && !c.Full(); ++it, ++shown) {
+        char name[24];
+        snprintf(name, sizeof(name), "%04d-%02d", static_cast<int>(it->first / 12),
+                 static_cast<int>(it->first % 12 + 1));
+        c.TableRow({name, Grouped(it->second.jobs), Grouped(it->second.impressions)}, columns);
+    }
+    if (months.size() > shown)
+        c.Paragraph("(" + Number(months.size() - shown) + " older months not shown)");
+    if (undated > 0)
+        c.Paragraph("(" + Grouped(static_cast<int64_t>(undated)) + " jobs without a date not counted)");
+}
+
+void ServiceReport(Composer& c, const PrinterFacts& facts)
+{
+    Counters(c, facts);
+    const ipp::PrinterStatus& s = facts.status;
+    c.Heading("State");
+    c.Field("State", StateText(s));
+    c.Field("Message", s.stateMessage.empty() ? "none" : W(s.stateMessage));
+    ReasonList(c, s);
+    c.Heading("Error history");
+    FailedJobs(c, facts, true, "The printer knows no job that was aborted or cancelled.");
+}
+
+void ErrorLog(Composer& c, const PrinterFacts& facts, const DocumentOptions& options)
+{
+    c.Heading("Conditions now");
+    ReasonList(c, facts.status);
+    c.Heading(options.withCancelled ? "Jobs aborted or cancelled" : "Jobs aborted");
+    c.Paragraph(options.withCancelled
+                    ? "Jobs the printer aborted (an error while printing) and jobs that were "
+                      "cancelled (cleared by a user, an operator or a restart)."
+                    : "Jobs the printer aborted (an error while printing). Cleared entries "
+                      "(cancelled jobs) are left out.",
+                kHelvetica, 9);
+    FailedJobs(c, facts, options.withCancelled,
+               options.withCancelled
+                             ? "The printer knows no job that was aborted or cancelled."
+                             : "The printer knows no job that was aborted.");
 }
 
 // --- Test pages ---------------------------------------------------------------------------
@@ -756,6 +914,10 @@ Document BuildDocument(DocumentKind kind, const PrinterFacts& facts,
         case kColorBars: ColorBars(c, facts); break;
         case kNozzleCheck: NozzleCheck(c, facts); break;
         case kDuplexTest: DuplexTest(c, facts); break;
+        case kUsageSummary: UsageSummary(c, facts); break;
+        case kMonthlyPages: Monthly(c, facts); break;
+        case kServiceReport: ServiceReport(c, facts); break;
+        case kErrorLog: ErrorLog(c, facts, options); break;
         default: break;
         }
     }

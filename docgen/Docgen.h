@@ -44,6 +44,10 @@ enum DocumentKind
     kNozzleCheck,              // stair-step lines per colour
     kFeedTest,                 // blank sheets
     kDuplexTest,               // two pages: front and back (send sides=two-sided-long-edge)
+    kUsageSummary,             // counters, completed jobs and supply levels
+    kMonthlyPages,             // completed jobs and their impressions per month
+    kServiceReport,            // counters, state and the error history (failed jobs)
+    kErrorLog,                 // state reasons and the jobs that did not complete
     kDocumentKindCount
 };
 
@@ -53,6 +57,22 @@ const size_t kMaxJobs = 500;
 const size_t kMaxSupplies = 64;
 const size_t kMaxAttributes = 400;
 const int kMaxSheets = 20;
+// The most months the per-month counters list (the newest), the most
+// memory locations the status report lists.
+const size_t kMaxMonths = 120;
+const size_t kMaxLocations = 321;
+
+// One numbered location of the printer's numbers (the device memory view of
+// the IPP device service), as the status report lists it.
+struct LocationRow
+{
+    int32_t location;
+    std::string name;          // what it is ("Waiting jobs")
+    std::string value;         // its value now, as text
+    std::string defaultValue;  // its documented default, as text
+
+    LocationRow() : location(0) {}
+};
 
 // What the documents print about a printer. Strings are UTF-8 as IPP sends
 // them; anything may be empty.
@@ -61,7 +81,12 @@ struct PrinterFacts
     std::string queueName;              // the queue's or configured name
     std::string uri;                    // where the service reaches it
     ipp::PrinterStatus status;          // Get-Printer-Attributes, parsed
-    std::vector<ipp::JobInfo> jobs;     // Get-Jobs which-jobs=completed (job history)
+    std::vector<ipp::JobInfo> jobs;     // Get-Jobs which-jobs=completed (job history,
+                                        // counters, the per-month counters)
+    std::vector<ipp::JobInfo> failedJobs;  // jobs that did not complete: Get-Jobs
+                                        // which-jobs=aborted (and canceled) (error log,
+                                        // service report)
+    std::vector<LocationRow> locations;  // the status report lists them when given
     std::vector<ipp::Attribute> attributes;  // the whole printer group, for the
                                         // configuration report's full list (optional)
     std::string generated;              // when the document was made, as the caller
@@ -75,8 +100,9 @@ struct DocumentOptions
 {
     std::string media;  // a PWG media name (media-default); unreadable or empty: A4
     int sheets;         // feed test: blank sheets, 1..kMaxSheets
+    bool withCancelled; // error log: failedJobs holds cancelled jobs too (says so)
 
-    DocumentOptions() : sheets(3) {}
+    DocumentOptions() : sheets(3), withCancelled(false) {}
 };
 
 // "Configuration report", "Nozzle check pattern", ...

@@ -77,6 +77,14 @@ void CWinApp::InitApplicationState(HINSTANCE hInstance, LPSTR lpCmdLine, int nCm
     }
 }
 
+void CWinApp::SetAppName(LPCSTR pszAppName)
+{
+    if (!pszAppName || !*pszAppName)
+        return;
+    m_strAppName = pszAppName;
+    m_pszAppName = m_strAppName;
+}
+
 BOOL CWinApp::InitInstance()
 {
     return TRUE;

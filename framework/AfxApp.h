@@ -36,8 +36,12 @@ public:
     // Loads icon nID from the resource handle, else from the executable.
     HICON LoadIcon(UINT nIDResource) const;
 
+    // Names the program (the caption of AfxMessageBox's boxes); an empty
+    // name keeps the one it has.
+    void SetAppName(LPCSTR pszAppName);
+
     HINSTANCE m_hInstance;
-    LPCSTR m_pszAppName;    // from the constructor, else the executable's name
+    LPCSTR m_pszAppName;    // from the constructor or SetAppName, else the executable's name
     LPCSTR m_lpCmdLine;
     int m_nCmdShow;
     CWnd* m_pMainWnd;

@@ -8,6 +8,58 @@ void CEdit::SetSel(int nStartChar, int nEndChar, BOOL bNoScroll)
         SendMessage(EM_SCROLLCARET);
 }
 
+// ---------------------------------------------------------------------------
+// CTextBox
+
+LRESULT CTextBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_GETDLGCODE:
+        // Not DLGC_WANTALLKEYS (the same bit as DLGC_WANTMESSAGE) nor
+        // DLGC_WANTTAB: Tab, Enter, Escape and Ctrl+Tab are the dialog's.
+        return CEdit::WindowProc(message, wParam, lParam) & ~(LRESULT)(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+    case WM_SETTEXT:
+    {
+        const LRESULT lResult = CEdit::WindowProc(message, wParam, lParam);
+        FitScrollBar();
+        return lResult;
+    }
+    default:
+        return CEdit::WindowProc(message, wParam, lParam);
+    }
+}
+
+void CTextBox::FitScrollBar()
+{
+    if (!m_hWnd || !(GetStyle() & ES_MULTILINE))
+        return;
+    // Laid out without the bar first (the lines are then at their longest,
+    // so the fewest): if the text fits so, no bar; if not, it needs one.
+    ::ShowScrollBar(m_hWnd, SB_VERT, FALSE);
+    const int nLines = (int)SendMessage(EM_GETLINECOUNT);
+    RECT rcText = {0, 0, 0, 0};
+    SendMessage(EM_GETRECT, 0, (LPARAM)&rcText);
+    int nLineHeight = 0;
+    if (HDC hDC = ::GetDC(m_hWnd))
+    {
+        HGDIOBJ hOld = NULL;
+        if (HFONT hFont = (HFONT)SendMessage(WM_GETFONT))
+            hOld = ::SelectObject(hDC, hFont);
+        TEXTMETRICA tm;
+        if (::GetTextMetricsA(hDC, &tm))
+            nLineHeight = tm.tmHeight;
+        if (hOld)
+            ::SelectObject(hDC, hOld);
+        ::ReleaseDC(m_hWnd, hDC);
+    }
+    if (nLineHeight > 0 && nLines * nLineHeight > rcText.bottom - rcText.top)
+        ::ShowScrollBar(m_hWnd, SB_VERT, TRUE);
+}
+
+// ---------------------------------------------------------------------------
+// CStatic
+
 BOOL CStatic::Create(LPCSTR pszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
     return CreateEx(0, "STATIC", pszText, dwStyle, rect.left, rect.top, rect.right - rect.left,
@@ -109,6 +161,13 @@ BOOL CBitmap::LoadBitmap(UINT nIDResource)
 {
     LPCSTR pszName = MAKEINTRESOURCEA(nIDResource);
     return Attach(::LoadBitmapA(AfxFindResourceHandle(pszName, (LPCSTR)RT_BITMAP), pszName));
+}
+
+BOOL CBitmap::LoadBitmap(UINT nIDResource, int cx, int cy)
+{
+    LPCSTR pszName = MAKEINTRESOURCEA(nIDResource);
+    return Attach((HBITMAP)::LoadImageA(AfxFindResourceHandle(pszName, (LPCSTR)RT_BITMAP), pszName, IMAGE_BITMAP,
+                                        cx, cy, LR_DEFAULTCOLOR));
 }
 
 BOOL CBitmap::Attach(HBITMAP hBitmap)

@@ -1,6 +1,6 @@
-// AfxCtrl.h - CButton, CEdit, CStatic, CListCtrl (controls, tied to their
-// windows by DDX_Control or Create) and the owning GDI classes CImageList and
-// CBitmap (they free their handle in the destructor).
+// AfxCtrl.h - CButton, CEdit, CTextBox, CStatic, CListCtrl (controls, tied to
+// their windows by DDX_Control or Create) and the owning GDI classes
+// CImageList and CBitmap (they free their handle in the destructor).
 #pragma once
 
 #include "framework/AfxWnd.h"
@@ -19,6 +19,25 @@ class CEdit : public CWnd
 public:
     void SetSel(int nStartChar, int nEndChar, BOOL bNoScroll = FALSE);
     void LimitText(int nChars = 0) { SendMessage(EM_LIMITTEXT, (WPARAM)nChars); }
+};
+
+// A read-only, multi-line edit that shows a text for reading (a status, a
+// device's message), tied to its control by DDX_Control.
+// - It leaves the dialog its keys: a multi-line edit asks the dialog manager
+//   for every key (DLGC_WANTALLKEYS), so Tab, Shift+Tab, Enter and the
+//   property sheet's Ctrl+Tab would stop in it and the keyboard could not
+//   leave it; this one keeps only what reading needs (arrows, Page Up and
+//   Down, Home and End, characters, which change nothing).
+// - Its vertical scroll bar (the template gives it WS_VSCROLL) shows only
+//   while the text is longer than the box: FitScrollBar runs whenever the
+//   text is set; call it once after tying the control.
+class CTextBox : public CEdit
+{
+public:
+    void FitScrollBar();
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 class CStatic : public CWnd
@@ -92,6 +111,8 @@ public:
 
     // Loads bitmap nID from the resource handle, else from the executable.
     BOOL LoadBitmap(UINT nIDResource);
+    // The same, stretched to cx by cy pixels.
+    BOOL LoadBitmap(UINT nIDResource, int cx, int cy);
     BOOL Attach(HBITMAP hBitmap);
     HBITMAP Detach();
     BOOL DeleteObject();

@@ -230,6 +230,73 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
 }
 
 // ---------------------------------------------------------------------------
+// The keyboard's place in a dialog
+
+namespace
+{
+
+bool IsDialogWindow(HWND hWnd)
+{
+    char name[16] = "";
+    ::GetClassNameA(hWnd, name, sizeof(name));
+    return ::lstrcmpA(name, "#32770") == 0;
+}
+
+bool HoldsFocus(HWND hWnd)
+{
+    HWND hFocus = ::GetFocus();
+    return hFocus != NULL && (hFocus == hWnd || ::IsChild(hWnd, hFocus));
+}
+
+} // namespace
+
+HWND AfxGetKeyboardDialog(HWND hControl)
+{
+    HWND hDlg = hControl ? ::GetParent(hControl) : NULL;
+    if (!hDlg || !IsDialogWindow(hDlg))
+        return NULL;
+    // A child dialog that is a control of its parent (DS_CONTROL, as a
+    // property sheet makes every page) leaves Tab to the dialog around it.
+    for (;;)
+    {
+        const DWORD style = (DWORD)::GetWindowLongA(hDlg, GWL_STYLE);
+        const DWORD exStyle = (DWORD)::GetWindowLongA(hDlg, GWL_EXSTYLE);
+        if (!(style & WS_CHILD) || !((style & DS_CONTROL) || (exStyle & WS_EX_CONTROLPARENT)))
+            return hDlg;
+        HWND hParent = ::GetParent(hDlg);
+        if (!hParent || !IsDialogWindow(hParent))
+            return hDlg;
+        hDlg = hParent;
+    }
+}
+
+void AfxGotoControl(HWND hControl)
+{
+    if (!hControl)
+        return;
+    if (HWND hDlg = AfxGetKeyboardDialog(hControl))
+        ::SendMessageA(hDlg, WM_NEXTDLGCTL, (WPARAM)hControl, TRUE);
+    else
+        ::SetFocus(hControl);
+}
+
+void AfxEnableControl(HWND hControl, BOOL bEnable)
+{
+    if (!hControl)
+        return;
+    if (!bEnable && HoldsFocus(hControl))
+    {
+        if (HWND hDlg = AfxGetKeyboardDialog(hControl))
+        {
+            ::SendMessageA(hDlg, WM_NEXTDLGCTL, 0, FALSE);   // the next tab stop, as Tab
+            if (HoldsFocus(hControl))
+                ::SetFocus(hDlg);   // it was the only one
+        }
+    }
+    ::EnableWindow(hControl, bEnable);
+}
+
+// ---------------------------------------------------------------------------
 // CDialog
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)

@@ -58,6 +58,27 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 BOOL AfxParseInteger(LPCSTR psz, long long minValue, long long maxValue, long long& result);
 
 // ---------------------------------------------------------------------------
+// The keyboard's place in a dialog
+
+// The dialog whose keyboard handling a control is part of: the dialog it sits
+// in, or, for a control of a child dialog (a property page), the dialog
+// around that one. NULL when the control is in no dialog.
+HWND AfxGetKeyboardDialog(HWND hControl);
+
+// Moves the focus to a control as the dialog manager does for Tab
+// (WM_NEXTDLGCTL): an edit gets its text selected, and the default button
+// follows the focus.
+void AfxGotoControl(HWND hControl);
+
+// Enables or disables a control. A control that has the focus hands it to
+// the next control in tab order before it goes off, as Tab would move it: a
+// disabled window loses the focus, and with the focus nowhere the keyboard
+// does nothing (Tab and Shift+Tab included) until the user reaches for Alt
+// or the mouse. Every page that disables a control of its own goes through here.
+void AfxEnableControl(HWND hControl, BOOL bEnable);
+inline void AfxEnableControl(CWnd& control, BOOL bEnable) { AfxEnableControl(control.m_hWnd, bEnable); }
+
+// ---------------------------------------------------------------------------
 // CDialog
 
 class CDialog : public CWnd
@@ -84,6 +105,12 @@ public:
     virtual void OnCancel();
 
     UINT GetTemplateID() const { return m_nIDTemplate; }
+    // Moves the focus to one of the dialog's controls (AfxGotoControl).
+    void GotoDlgCtrl(CWnd* pWndCtrl)
+    {
+        if (pWndCtrl)
+            AfxGotoControl(pWndCtrl->m_hWnd);
+    }
 
 protected:
     // The dialog procedure of every dialog and page: ties the window to its

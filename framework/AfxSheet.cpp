@@ -131,6 +131,33 @@ void CPropertyPage::SetModified(BOOL bChanged)
 
 IMPLEMENT_DYNAMIC(CPropertySheet, CWnd)
 
+namespace
+{
+
+// A push button that a key may press: shown, enabled, and a push button
+// (default or not) by its own answer to WM_GETDLGCODE.
+bool IsPressable(HWND hWnd)
+{
+    if (!hWnd || !::IsWindowVisible(hWnd) || !::IsWindowEnabled(hWnd))
+        return false;
+    const LRESULT code = ::SendMessageA(hWnd, WM_GETDLGCODE, 0, 0);
+    return (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
+}
+
+// The pressable button of hDlg that its default id (DM_GETDEFID) names, or NULL.
+HWND DefaultButtonOf(HWND hDlg)
+{
+    if (!hDlg)
+        return NULL;
+    const LRESULT def = ::SendMessageA(hDlg, DM_GETDEFID, 0, 0);
+    if (HIWORD(def) != DC_HASDEFID)
+        return NULL;
+    HWND hButton = ::GetDlgItem(hDlg, (int)LOWORD(def));
+    return IsPressable(hButton) ? hButton : NULL;
+}
+
+} // namespace
+
 // The style of a modeless sheet when Create is given (DWORD)-1.
 static const DWORD kDefaultSheetStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT |
@@ -306,6 +333,28 @@ LRESULT CPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG)
         return OnInitDialog();
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED)
+    {
+        // The property sheet control takes every IDOK command for its own
+        // OK button: it applies every page and ends the sheet. The dialog
+        // manager sends it one for a page's button of the same id (a page's
+        // own Apply, say, as the default button), and for a sheet without a
+        // default button whatever its OK button's state.
+        HWND hFrom = (HWND)lParam;
+        HWND hOK = ::GetDlgItem(m_hWnd, IDOK);
+        if (hFrom != NULL && hFrom != hOK && ::IsChild(m_hWnd, hFrom))
+        {
+            // A control of a page: the command is that page's, and only
+            // while the page is shown and the control can be pressed.
+            HWND hPage = (HWND)::SendMessageA(m_hWnd, PSM_GETCURRENTPAGEHWND, 0, 0);
+            if (hPage != NULL && ::GetParent(hFrom) == hPage && ::IsWindowVisible(hFrom) &&
+                ::IsWindowEnabled(hFrom))
+                ::SendMessageA(hPage, WM_COMMAND, wParam, lParam);
+            return 0;
+        }
+        if (hOK == NULL || !::IsWindowEnabled(hOK))
+            return 0;   // no OK button to press
+    }
     LRESULT lResult = CWnd::WindowProc(message, wParam, lParam);
     // A page change: by message, or by the tabs (click, arrow keys).
     if (message == PSM_SETCURSEL || message == PSM_SETCURSELID ||
@@ -349,6 +398,24 @@ void CPropertySheet::EndDialog(int nEndID)
         DestroyWindow();
 }
 
+HWND CPropertySheet::GetEnterButton() const
+{
+    if (!m_hWnd)
+        return NULL;
+    // The focused push button: Enter presses it, as Space does.
+    HWND hFocus = ::GetFocus();
+    if (hFocus && ::IsChild(m_hWnd, hFocus) && IsPressable(hFocus))
+        return hFocus;
+    // The shown page's default button: every page is a dialog of its own
+    // with a default id (IDOK unless its template names another button),
+    // and only the page knows which of its controls that is.
+    HWND hPage = (HWND)::SendMessageA(m_hWnd, PSM_GETCURRENTPAGEHWND, 0, 0);
+    if (HWND hButton = DefaultButtonOf(hPage))
+        return hButton;
+    // The sheet's own default button, when it shows.
+    return DefaultButtonOf(m_hWnd);
+}
+
 BOOL CPropertySheet::PreTranslateMessage(MSG* pMsg)
 {
     if (!m_hWnd)
@@ -365,7 +432,26 @@ BOOL CPropertySheet::PreTranslateMessage(MSG* pMsg)
         if (pMsg->hwnd && ::IsChild(m_hWnd, pMsg->hwnd) && !::IsWindowVisible(pMsg->hwnd))
             pMsg->hwnd = ::GetFocus();
     }
-    BOOL bHandled = (BOOL)::SendMessageA(m_hWnd, PSM_ISDIALOGMESSAGE, 0, (LPARAM)pMsg);
+    BOOL bHandled = FALSE;
+    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_RETURN || pMsg->wParam == VK_EXECUTE) &&
+        pMsg->hwnd && (pMsg->hwnd == m_hWnd || ::IsChild(m_hWnd, pMsg->hwnd)) &&
+        !(::SendMessageA(pMsg->hwnd, WM_GETDLGCODE, pMsg->wParam, (LPARAM)pMsg) & DLGC_WANTMESSAGE))
+    {
+        // Enter, unless the control takes it itself. The dialog manager
+        // would ask the sheet for its default id and look that id up among
+        // all the sheet's windows, hidden pages included, then send the
+        // command to the sheet: a page button with the OK button's id would
+        // end the sheet. The button is found here, on the shown page, and
+        // pressed as a click would press it: BN_CLICKED to its own dialog.
+        if (HWND hButton = GetEnterButton())
+            ::SendMessageA(::GetParent(hButton), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hButton), BN_CLICKED),
+                           (LPARAM)hButton);
+        bHandled = TRUE;
+    }
+    else
+    {
+        bHandled = (BOOL)::SendMessageA(m_hWnd, PSM_ISDIALOGMESSAGE, 0, (LPARAM)pMsg);
+    }
     if (bKey)
         KeepFocusVisible();
     if (!bHandled)

@@ -87,10 +87,18 @@ public:
     void EndDialog(int nEndID);
 
     // Feeds the sheet its dialog navigation (Tab, arrows, Enter, Escape,
-    // Ctrl+Tab between pages).
+    // Ctrl+Tab between pages). Enter presses the focused push button, else
+    // the shown page's default button, else the sheet's own default button
+    // (OK) when it shows; a disabled or hidden button is never pressed.
     virtual BOOL PreTranslateMessage(MSG* pMsg);
+    // The push button Enter would press now (see PreTranslateMessage); NULL
+    // when there is none.
+    HWND GetEnterButton() const;
 
 protected:
+    // Besides the page change below, keeps the sheet's OK command its own:
+    // a page control that shares the OK button's id (1) is that page's
+    // command, and a disabled OK button is not pressed.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Moves the focus to the tabs when it is on a control that is not shown
     // (a control of a page that another page replaced). Called after every

@@ -505,6 +505,27 @@ void CWnd::ClientToScreen(LPRECT lpRect) const
     ::MapWindowPoints(m_hWnd, NULL, (LPPOINT)lpRect, 2);
 }
 
+void CWnd::CenterOnMonitorOf(const RECT& rcOn)
+{
+    if (!m_hWnd)
+        return;
+    MONITORINFO monitor;
+    ZeroMemory(&monitor, sizeof(monitor));
+    monitor.cbSize = sizeof(monitor);
+    if (!::GetMonitorInfoA(::MonitorFromRect(&rcOn, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT& work = monitor.rcWork;
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    int x = work.left + ((work.right - work.left) - (rc.right - rc.left)) / 2;
+    int y = work.top + ((work.bottom - work.top) - (rc.bottom - rc.top)) / 2;
+    if (x < work.left)
+        x = work.left;
+    if (y < work.top)
+        y = work.top;
+    ::SetWindowPos(m_hWnd, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 CWnd* CWnd::SetFocus()
 {
     return WrapHandle(::SetFocus(m_hWnd));

@@ -319,6 +319,10 @@ public:
         { ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint); }
     void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE)
         { MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top, bRepaint); }
+    // Centres this top-level window in the work area of the monitor that
+    // holds rcOn (most of it; the nearest monitor when it lies on none),
+    // keeping its top-left corner inside that work area.
+    void CenterOnMonitorOf(const RECT& rcOn);
     CWnd* SetFocus();
     static HWND GetFocusHwnd() { return ::GetFocus(); }
     void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, NULL, bErase); }

@@ -3,24 +3,40 @@
 ;   makensis -DBIN_DIR=<build>/bin -DOUT_FILE=<folder>/ServiceApp-Setup.exe installer/ServiceApp.nsi
 ;
 ; BIN_DIR is the folder of what ships (ServiceApp.exe, prodinfo.ini,
-; lang\ServiceRes.dll, lang\de\ServiceRes.dll, DeviceSim.dll). tools/package
-; builds this with the portable zip; tests/package builds its own copy.
+; lang\ServiceRes.dll, lang\de\ServiceRes.dll, DeviceSim.dll, DeviceIpp.dll).
+; tools/package builds this with the portable zip; tests/package builds its
+; own copy.
 ;
-; The installer copies the program to Program Files\ServiceApp, registers the
-; device service simulator DeviceSim.dll (its DllRegisterServer), adds a Start
-; menu shortcut and an uninstaller, and writes the Modules entry of
-; prodinfo.ini for the language chosen:
+; The installer copies the program and both device services to Program
+; Files\ServiceApp, registers the device service chosen (its
+; DllRegisterServer), adds a Start menu shortcut and an uninstaller, and
+; writes the Modules entry of prodinfo.ini for the language chosen.
+;
+; The device service: the network printers over IPP (DeviceIpp.dll: the
+; queues of a CUPS server and the printers of DeviceIpp.ini) or the device
+; simulator (DeviceSim.dll), on a page of its own; the one chosen before is
+; preselected when the program is installed again, else the simulator.
+;   - command line: /SERVICE=ipp (also printers) or /SERVICE=simulator (also
+;     sim) chooses without asking;
+;   - silent (/S) without /SERVICE=: the one chosen before, else the
+;     simulator (a silent install changes nothing it was not asked to).
+;
+; The language:
 ;   - interactive: a language dialog (English or Deutsch) opens first; the
 ;     installer then speaks that language and installs that resource module;
 ;   - command line: /LANG=en or /LANG=de (also 1033, 1031, English, German,
 ;     Deutsch) picks the language without asking;
 ;   - silent (/S) without /LANG=: English.
-; Exit codes: 0 installed, 2 a bad /LANG= value, 3 the simulator could not be
-; registered (the files are installed all the same).
+; Exit codes: 0 installed, 2 a bad /LANG= value, 3 the device service could
+; not be registered (the files are installed all the same), 4 a bad
+; /SERVICE= value (nothing installed).
 ;
-; The uninstaller unregisters the simulator and removes the files, the
-; folders (when nothing of the user's is left in them), the shortcut and the
-; registry keys. Silent: Uninstall.exe /S.
+; The uninstaller unregisters whichever of the two device services is
+; registered from this folder (each DLL's DllUnregisterServer removes the
+; class only while it names that DLL, so another installation's stays) and
+; removes the files, the folders (when nothing of the user's is left in
+; them: a DeviceIpp.ini of the user's stays), the shortcut and the registry
+; keys. Silent: Uninstall.exe /S.
 ;
 ; The script is plain ASCII: umlauts are written ${U+00E4} and so on.
 
@@ -29,7 +45,7 @@ SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
 !ifndef BIN_DIR
-  !error "Pass -DBIN_DIR=<folder with ServiceApp.exe, prodinfo.ini, lang and DeviceSim.dll>"
+  !error "Pass -DBIN_DIR=<folder with ServiceApp.exe, prodinfo.ini, lang, DeviceSim.dll and DeviceIpp.dll>"
 !endif
 !ifndef OUT_FILE
   !define OUT_FILE "ServiceApp-Setup.exe"
@@ -48,6 +64,14 @@ RequestExecutionLevel admin
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include nsDialogs.nsh
+
+; The device service chosen: "ipp" or "simulator"; and its DLL.
+Var SERVICE
+Var SERVICE_GIVEN   ; "1" when /SERVICE= chose it: the page is not shown
+Var SERVICE_DLL
+Var ServiceIppButton
+Var ServiceSimButton
 
 Name "Device Service"
 OutFile "${OUT_FILE}"
@@ -77,6 +101,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "The Device Service authors"
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
+Page custom ServicePage ServicePageLeave
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 
@@ -90,8 +115,18 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "The Device Service authors"
 
 LangString SHORTCUT_NAME ${LANG_ENGLISH} "${SHORTCUT_ENGLISH}"
 LangString SHORTCUT_NAME ${LANG_GERMAN} "${SHORTCUT_GERMAN}"
-LangString REGISTER_FAILED ${LANG_ENGLISH} "The device service simulator DeviceSim.dll could not be registered. Register it later with: regsvr32 $\"$INSTDIR\DeviceSim.dll$\""
-LangString REGISTER_FAILED ${LANG_GERMAN} "Der Simulator des Ger${U+00E4}tedienstes DeviceSim.dll konnte nicht registriert werden. Registrieren Sie ihn sp${U+00E4}ter mit: regsvr32 $\"$INSTDIR\DeviceSim.dll$\""
+LangString REGISTER_FAILED ${LANG_ENGLISH} "The device service $SERVICE_DLL could not be registered. Register it later with: regsvr32 $\"$INSTDIR\$SERVICE_DLL$\""
+LangString REGISTER_FAILED ${LANG_GERMAN} "Der Ger${U+00E4}tedienst $SERVICE_DLL konnte nicht registriert werden. Registrieren Sie ihn sp${U+00E4}ter mit: regsvr32 $\"$INSTDIR\$SERVICE_DLL$\""
+LangString SERVICE_TITLE ${LANG_ENGLISH} "Device service"
+LangString SERVICE_TITLE ${LANG_GERMAN} "Ger${U+00E4}tedienst"
+LangString SERVICE_SUBTITLE ${LANG_ENGLISH} "Choose what the program works on."
+LangString SERVICE_SUBTITLE ${LANG_GERMAN} "W${U+00E4}hlen Sie, womit das Programm arbeitet."
+LangString SERVICE_TEXT ${LANG_ENGLISH} "Both device services are installed; the one chosen here is registered. To switch later, register the other one with regsvr32."
+LangString SERVICE_TEXT ${LANG_GERMAN} "Beide Ger${U+00E4}tedienste werden installiert; der hier gew${U+00E4}hlte wird registriert. Zum Wechseln registrieren Sie sp${U+00E4}ter den anderen mit regsvr32."
+LangString SERVICE_IPP ${LANG_ENGLISH} "&Network printers over IPP: the queues of a CUPS server and the printers named in DeviceIpp.ini"
+LangString SERVICE_IPP ${LANG_GERMAN} "&Netzwerkdrucker ${U+00FC}ber IPP: die Warteschlangen eines CUPS-Servers und die in DeviceIpp.ini genannten Drucker"
+LangString SERVICE_SIM ${LANG_ENGLISH} "&Device simulator: a fleet of simulated devices, to try the program out"
+LangString SERVICE_SIM ${LANG_GERMAN} "&Ger${U+00E4}tesimulator: simulierte Ger${U+00E4}te zum Ausprobieren des Programms"
 
 ;--------------------------------
 ; Language choice
@@ -120,6 +155,65 @@ Function .onInit
   ${Else}
     !insertmacro MUI_LANGDLL_DISPLAY
   ${EndIf}
+
+  ; The device service: the command line's, else the one installed before,
+  ; else the simulator.
+  ReadRegStr $SERVICE HKLM "${APP_KEY}" "Service"
+  ${If} $SERVICE != "ipp"
+    StrCpy $SERVICE "simulator"
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/SERVICE=" $R1
+  ${IfNot} ${Errors}
+    StrCpy $SERVICE_GIVEN "1"
+    ${If} $R1 == "ipp"
+    ${OrIf} $R1 == "printers"
+      StrCpy $SERVICE "ipp"
+    ${ElseIf} $R1 == "simulator"
+    ${OrIf} $R1 == "sim"
+      StrCpy $SERVICE "simulator"
+    ${Else}
+      MessageBox MB_OK|MB_ICONSTOP "Unknown device service $\"$R1$\": use /SERVICE=ipp or /SERVICE=simulator." /SD IDOK
+      SetErrorLevel 4
+      Quit
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+;--------------------------------
+; The device service page
+
+Function ServicePage
+  ${If} $SERVICE_GIVEN == "1"
+    Abort
+  ${EndIf}
+  !insertmacro MUI_HEADER_TEXT "$(SERVICE_TITLE)" "$(SERVICE_SUBTITLE)"
+  nsDialogs::Create 1018
+  Pop $0
+  ${If} $0 == error
+    Abort
+  ${EndIf}
+  ${NSD_CreateLabel} 0 0 100% 24u "$(SERVICE_TEXT)"
+  Pop $0
+  ${NSD_CreateRadioButton} 0 32u 100% 20u "$(SERVICE_IPP)"
+  Pop $ServiceIppButton
+  ${NSD_CreateRadioButton} 0 56u 100% 20u "$(SERVICE_SIM)"
+  Pop $ServiceSimButton
+  ${If} $SERVICE == "ipp"
+    ${NSD_Check} $ServiceIppButton
+  ${Else}
+    ${NSD_Check} $ServiceSimButton
+  ${EndIf}
+  nsDialogs::Show
+FunctionEnd
+
+Function ServicePageLeave
+  ${NSD_GetState} $ServiceIppButton $0
+  ${If} $0 == ${BST_CHECKED}
+    StrCpy $SERVICE "ipp"
+  ${Else}
+    StrCpy $SERVICE "simulator"
+  ${EndIf}
 FunctionEnd
 
 Function un.onInit
@@ -138,6 +232,7 @@ Section "-Program"
   File "${BIN_DIR}\ServiceApp.exe"
   File "${BIN_DIR}\prodinfo.ini"
   File "${BIN_DIR}\DeviceSim.dll"
+  File "${BIN_DIR}\DeviceIpp.dll"
   SetOutPath "$INSTDIR\lang"
   File "${BIN_DIR}\lang\ServiceRes.dll"
   SetOutPath "$INSTDIR\lang\de"
@@ -159,6 +254,7 @@ Section "-Program"
 
   WriteRegStr HKLM "${APP_KEY}" "InstallDir" "$INSTDIR"
   WriteRegStr HKLM "${APP_KEY}" "Language" "$LANGUAGE"
+  WriteRegStr HKLM "${APP_KEY}" "Service" "$SERVICE"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Device Service"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${PRODUCT_VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\ServiceApp.exe"
@@ -170,9 +266,16 @@ Section "-Program"
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 
-  ; Last: a simulator that fails to register leaves a usable installation.
+  ; Last: a device service that fails to register leaves a usable
+  ; installation. Registering one takes the class from whichever DLL had it.
+  ${If} $SERVICE == "ipp"
+    StrCpy $SERVICE_DLL "DeviceIpp.dll"
+  ${Else}
+    StrCpy $SERVICE_DLL "DeviceSim.dll"
+  ${EndIf}
+  DetailPrint "Registering $SERVICE_DLL"
   ClearErrors
-  RegDLL "$INSTDIR\DeviceSim.dll"
+  RegDLL "$INSTDIR\$SERVICE_DLL"
   ${If} ${Errors}
     DetailPrint "$(REGISTER_FAILED)"
     MessageBox MB_OK|MB_ICONEXCLAMATION "$(REGISTER_FAILED)" /SD IDOK
@@ -287,13 +390,16 @@ FunctionEnd
 ; Uninstalling
 
 Section "Uninstall"
-  ; The simulator's DllUnregisterServer removes its class key (unless another
-  ; device service has registered the class since).
+  ; Each device service's DllUnregisterServer removes the class key only
+  ; while it names that DLL: whichever of the two is ours goes, another
+  ; registration (a copy elsewhere) stays.
+  UnRegDLL "$INSTDIR\DeviceIpp.dll"
   UnRegDLL "$INSTDIR\DeviceSim.dll"
 
   Delete "$INSTDIR\ServiceApp.exe"
   Delete "$INSTDIR\prodinfo.ini"
   Delete "$INSTDIR\DeviceSim.dll"
+  Delete "$INSTDIR\DeviceIpp.dll"
   ; What earlier versions of the simulator wrote beside themselves. The state
   ; now lives in each user's own application data and stays theirs.
   Delete "$INSTDIR\DeviceSim.state"

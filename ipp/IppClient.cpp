@@ -243,25 +243,72 @@ HRESULT Client::SetPrinterAttributes(const std::string& printerUri,
     return Exchange(printerUri, request, response, info);
 }
 
-HRESULT Client::CupsAddModifyPrinter(const std::string& printerUri,
-                                     const std::vector<Attribute>& attributes,
-                                     CallInfo* info) const
+HRESULT Client::SendAdmin(const std::string& printerUri, Message& request, Message& response,
+                          CallInfo* info) const
 {
     Endpoint endpoint;
     HRESULT hr = ParseUri(printerUri, endpoint);
     if (FAILED(hr)) {
         if (info != nullptr)
             *info = CallInfo();
+        response = Message();
         return hr;
     }
     // Administrative requests go to the server's /admin/ resource, where its
     // access rules for administration apply; printer-uri names the queue.
     std::string queueUri = PrinterUri(endpoint);
     endpoint.path = "/admin/";
+    return Send(endpoint, queueUri, request, response, info);
+}
+
+HRESULT Client::CupsAddModifyPrinter(const std::string& printerUri,
+                                     const std::vector<Attribute>& attributes,
+                                     CallInfo* info) const
+{
     Message request = MakeRequest(kCupsAddModifyPrinter, 0, std::string(), m_userName);
     request.AddGroup(kPrinterGroup).attributes = attributes;
     Message response;
-    return Send(endpoint, queueUri, request, response, info);
+    return SendAdmin(printerUri, request, response, info);
+}
+
+HRESULT Client::PrintJob(const std::string& printerUri, const PrintDocument& document,
+                         JobTicket& job, CallInfo* info) const
+{
+    job = JobTicket();
+    Message request = MakeRequest(kPrintJob, 0, std::string(), m_userName);
+    Group& operation = request.groups[0];
+    operation.Add("job-name", Value::Name(document.jobName));
+    operation.Add("document-format", Value::String(kMimeMediaType, document.format));
+    if (!document.sides.empty())
+        request.AddGroup(kJobGroup).Add("sides", Value::Keyword(document.sides));
+    request.data = document.data;
+    Message response;
+    HRESULT hr = Exchange(printerUri, request, response, info);
+    if (FAILED(hr))
+        return hr;
+    const Group* answer = response.FindGroup(kJobGroup);
+    if (answer != nullptr) {
+        const Attribute* id = answer->Find("job-id");
+        const Attribute* state = answer->Find("job-state");
+        const Attribute* reasons = answer->Find("job-state-reasons");
+        if (id != nullptr)
+            id->GetInteger(job.id);
+        if (state != nullptr)
+            state->GetInteger(job.state);
+        if (reasons != nullptr)
+            job.reasons = reasons->Strings();
+    }
+    return hr;
+}
+
+HRESULT Client::PrinterOperation(const std::string& printerUri, int operation, bool cupsAdmin,
+                                 CallInfo* info) const
+{
+    Message request = MakeRequest(operation, 0, std::string(), m_userName);
+    Message response;
+    if (cupsAdmin)
+        return SendAdmin(printerUri, request, response, info);
+    return Exchange(printerUri, request, response, info);
 }
 
 HRESULT Client::GetJobs(const std::string& printerUri, const std::string& which, bool myJobs,

@@ -1,7 +1,9 @@
 // IppClient.h - the IPP operations the device service needs, each one
 // blocking call with parsed results: CUPS-Get-Printers,
-// Get-Printer-Attributes, Set-Printer-Attributes, CUPS-Add-Modify-Printer and
-// Get-Jobs. Built on IppMessage.h (encoding), IppPrinter.h (what answers
+// Get-Printer-Attributes, Set-Printer-Attributes, CUPS-Add-Modify-Printer,
+// Get-Jobs, Print-Job, and the printer operations without attributes of
+// their own (Pause-Printer, Resume-Printer, Purge-Jobs, Cancel-Jobs,
+// Restart-Printer). Built on IppMessage.h (encoding), IppPrinter.h (what answers
 // mean) and IppHttp.h (transport).
 //
 // A Client holds only settings; its operations keep no state between calls
@@ -31,6 +33,27 @@ struct CallInfo
     std::vector<std::string> unsupported;  // names in the unsupported-attributes group
 
     CallInfo() : status(-1) {}
+};
+
+// A document for Print-Job.
+struct PrintDocument
+{
+    std::string jobName;   // job-name: what the job is
+    std::string format;    // document-format (a MIME media type)
+    std::string data;      // the document
+    std::string sides;     // the job's sides ("two-sided-long-edge"); "" leaves the default
+
+    PrintDocument() {}
+};
+
+// What a printer says of a job it took.
+struct JobTicket
+{
+    int32_t id;                        // job-id, 0 when the answer had none
+    int32_t state;                     // job-state, 0 when the answer had none
+    std::vector<std::string> reasons;  // job-state-reasons
+
+    JobTicket() : id(0), state(0) {}
 };
 
 // The IPP status of a response as an HRESULT: S_OK for 0x0000..0x00FF;
@@ -93,7 +116,24 @@ public:
     HRESULT GetJobs(const std::string& printerUri, const std::string& which, bool myJobs,
                     int32_t limit, std::vector<JobInfo>& jobs, CallInfo* info = nullptr) const;
 
+    // Print-Job: the document with its job name and format (and sides when
+    // set). `job` receives the printer's job-id and state. A printer that
+    // refuses (not accepting, format not supported, ...) fails with
+    // StatusResult of its status.
+    HRESULT PrintJob(const std::string& printerUri, const PrintDocument& document, JobTicket& job,
+                     CallInfo* info = nullptr) const;
+
+    // An operation on the printer that takes nothing but its target:
+    // Pause-Printer, Resume-Printer, Purge-Jobs, Cancel-Jobs, Restart-Printer.
+    // With `cupsAdmin` the request goes to the CUPS server's /admin/ resource
+    // with printer-uri naming the queue, as CUPS's own tools send them.
+    HRESULT PrinterOperation(const std::string& printerUri, int operation, bool cupsAdmin,
+                             CallInfo* info = nullptr) const;
+
 private:
+    // `request` to the server's /admin/ resource, printer-uri naming the queue.
+    HRESULT SendAdmin(const std::string& printerUri, Message& request, Message& response,
+                      CallInfo* info) const;
     HRESULT Send(const Endpoint& endpoint, const std::string& printerUri, Message& request,
                  Message& response, CallInfo* info) const;
     HRESULT ExchangeOnce(const Endpoint& endpoint, Message& request, Message& response,

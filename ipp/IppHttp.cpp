@@ -301,8 +301,24 @@ HRESULT HttpExchange::Fail(DWORD error)
     return FromSystemError(error);
 }
 
+// WinHTTP stays loaded once this process has used it. Its asynchronous work
+// outlives the handles: a cancelled request's last steps still run on
+// WinHTTP's threads after HANDLE_CLOSING (under Wine they read WinHTTP's own
+// data a moment later), so WinHTTP must not go with the last module that
+// imports it when a client unloads the service.
+void PinWinHttp()
+{
+    static volatile LONG pinned = 0;
+    if (InterlockedCompareExchange(&pinned, 1, 0) != 0)
+        return;
+    HMODULE module = NULL;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, "winhttp.dll", &module))
+        InterlockedExchange(&pinned, 0);
+}
+
 HRESULT HttpExchange::Open(const Endpoint& endpoint, const std::string& body)
 {
+    PinWinHttp();
     m_session = WinHttpOpen(L"DeviceIpp", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
                             WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
     if (m_session == NULL)

@@ -737,7 +737,10 @@ std::string OperationName(int operation)
     case kGetPrinterAttributes: return "Get-Printer-Attributes";
     case kPausePrinter: return "Pause-Printer";
     case kResumePrinter: return "Resume-Printer";
+    case kPurgeJobs: return "Purge-Jobs";
     case kSetPrinterAttributes: return "Set-Printer-Attributes";
+    case kRestartPrinter: return "Restart-Printer";
+    case kCancelJobs: return "Cancel-Jobs";
     case kCupsGetDefault: return "CUPS-Get-Default";
     case kCupsGetPrinters: return "CUPS-Get-Printers";
     case kCupsAddModifyPrinter: return "CUPS-Add-Modify-Printer";

@@ -78,7 +78,10 @@ enum Operation
     kGetPrinterAttributes = 0x000B,
     kPausePrinter = 0x0010,
     kResumePrinter = 0x0011,
+    kPurgeJobs = 0x0012,
     kSetPrinterAttributes = 0x0013,
+    kRestartPrinter = 0x0029,
+    kCancelJobs = 0x0038,
     kCupsGetDefault = 0x4001,
     kCupsGetPrinters = 0x4002,
     kCupsAddModifyPrinter = 0x4003

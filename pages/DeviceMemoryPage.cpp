@@ -127,21 +127,25 @@ BOOL CDeviceMemoryPage::OnSetActive()
 
 void CDeviceMemoryPage::OnLocationChange()
 {
-    UpdateData(TRUE);   // on a field that does not parse, go on with the values held
+    // On a field that does not parse (pasted text) the framework has shown
+    // its prompt; the handler goes on with the location held, but one box
+    // for one change is enough: the range is not told on top of it.
+    const BOOL bParsed = UpdateData(TRUE);
     if (m_nLocation >= kLowestLocation && m_nLocation <= kHighestLocation)
     {
         m_btnRead.EnableWindow(TRUE);
         m_bLocationOutOfRange = false;
         return;
     }
-    m_btnRead.EnableWindow(FALSE);
+    AfxEnableControl(m_btnRead, FALSE);
     m_bLocationOutOfRange = true;
-    ShowRangeMessage(IDS_MEM_RANGE_TEXT, IDS_MEM_RANGE_CAPTION, kLowestLocation, kHighestLocation);
+    if (bParsed)
+        ShowRangeMessage(IDS_MEM_RANGE_TEXT, IDS_MEM_RANGE_CAPTION, kLowestLocation, kHighestLocation);
 }
 
 void CDeviceMemoryPage::OnValueChange()
 {
-    UpdateData(TRUE);
+    const BOOL bParsed = UpdateData(TRUE);   // as for the location: one box per change
     if (IsValueInRange(m_nNewValue))
     {
         // Arms Write, unless the value is the one the location holds.
@@ -151,8 +155,9 @@ void CDeviceMemoryPage::OnValueChange()
     }
     // Treated as an out-of-range location is: Write goes off, and the user
     // is told the range, once for every change that leaves it outside.
-    m_btnWrite.EnableWindow(FALSE);
-    ShowRangeMessage(IDS_MEM_VALUE_RANGE_TEXT, IDS_MEM_VALUE_RANGE_CAPTION, kLowestValue, kHighestValue);
+    AfxEnableControl(m_btnWrite, FALSE);
+    if (bParsed)
+        ShowRangeMessage(IDS_MEM_VALUE_RANGE_TEXT, IDS_MEM_VALUE_RANGE_CAPTION, kLowestValue, kHighestValue);
 }
 
 void CDeviceMemoryPage::ShowRangeMessage(UINT nIDText, UINT nIDCaption, int nLowest, int nHighest)
@@ -191,9 +196,9 @@ void CDeviceMemoryPage::OnLocationSetFocus()
     m_nDefaultValue = 0;
     UpdateData(FALSE);
     SelectAll(m_editLocation);
-    m_editValue.EnableWindow(FALSE);
-    m_btnWrite.EnableWindow(FALSE);
-    m_btnRestoreDefault.EnableWindow(FALSE);
+    AfxEnableControl(m_editValue, FALSE);
+    AfxEnableControl(m_btnWrite, FALSE);
+    AfxEnableControl(m_btnRestoreDefault, FALSE);
     if (!m_bLocationOutOfRange)
         m_btnRead.EnableWindow(TRUE);
 }
@@ -267,7 +272,7 @@ void CDeviceMemoryPage::OnWrite()
     // gave) is never sent: the user is told the range, as while typing.
     if (!IsValueInRange(m_nNewValue))
     {
-        m_btnWrite.EnableWindow(FALSE);
+        AfxEnableControl(m_btnWrite, FALSE);
         ShowRangeMessage(IDS_MEM_VALUE_RANGE_TEXT, IDS_MEM_VALUE_RANGE_CAPTION, kLowestValue, kHighestValue);
         if (m_editValue.IsWindowEnabled())
         {

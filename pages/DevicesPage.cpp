@@ -2,6 +2,7 @@
 #include "pages/DevicesPage.h"
 
 #include <mbstring.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -74,6 +75,47 @@ HRESULT QueryDevice(const VARIANT& v, ComRef<IServiceDevice>& device)
     return device.QueryFrom(v.punkVal, IID_IServiceDevice);
 }
 
+// A count as the user's locale writes whole numbers: its digit grouping,
+// group separator and negative form, no decimals (GetNumberFormat with the
+// user's locale; a number it cannot format shows plain).
+CString FormatCount(long nValue)
+{
+    char digits[16];
+    wsprintfA(digits, "%ld", nValue);
+
+    char decimal[8] = ".", thousand[8] = ",", grouping[16] = "3;0", negative[4] = "1", leadingZero[4] = "1";
+    ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, sizeof(decimal));
+    ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, thousand, sizeof(thousand));
+    ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SGROUPING, grouping, sizeof(grouping));
+    ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_INEGNUMBER, negative, sizeof(negative));
+    ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_ILZERO, leadingZero, sizeof(leadingZero));
+
+    // The locale's grouping ("3;0", "3;2;0", "3") as NUMBERFMT wants it (3,
+    // 32, 30): the digits in order, a final ";0" meaning "repeat the last
+    // group" dropped, and a 0 added where the last group does not repeat.
+    UINT nGrouping = 0;
+    const size_t n = strlen(grouping);
+    const bool bRepeats = n >= 2 && strcmp(grouping + n - 2, ";0") == 0;
+    for (size_t i = 0; i < (bRepeats ? n - 2 : n); ++i)
+        if (grouping[i] >= '0' && grouping[i] <= '9')
+            nGrouping = nGrouping * 10 + (UINT)(grouping[i] - '0');
+    if (!bRepeats)
+        nGrouping *= 10;
+
+    NUMBERFMTA format;
+    ZeroMemory(&format, sizeof(format));
+    format.NumDigits = 0;
+    format.LeadingZero = (UINT)atoi(leadingZero);
+    format.Grouping = nGrouping;
+    format.lpDecimalSep = decimal;
+    format.lpThousandSep = thousand;
+    format.NegativeOrder = (UINT)atoi(negative);
+    char text[64] = "";
+    if (::GetNumberFormatA(LOCALE_USER_DEFAULT, 0, digits, &format, text, sizeof(text)) == 0)
+        return CString(digits);
+    return CString(text);
+}
+
 // Reads one string of the device: the BSTR starts null, is converted on the
 // heap (a null or undelivered string gives the empty text) and is freed.
 template <class Getter>
@@ -128,6 +170,18 @@ private:
     std::string m_text;
 };
 
+// A detail as its field shows it: at most CDevicesPage::kDetailTextLimit
+// units. The field is a one-line edit, which lays its whole text out on every
+// change (a megabyte held the page up for longer than a user waits); a
+// serial number, a firmware version or a location is far shorter.
+template <class Getter>
+CString ReadDetail(IServiceDevice* pDevice, Getter getter)
+{
+    BstrHolder text;
+    (pDevice->*getter)(text.Out());
+    return CString(AnsiFromBstr(text.Get(), (UINT)CDevicesPage::kDetailTextLimit).c_str());
+}
+
 } // namespace
 
 CDevicesPage::CDevicesPage()
@@ -150,7 +204,7 @@ CDevicesPage::~CDevicesPage()
 void CDevicesPage::DoDataExchange(CDataExchange* pDX)
 {
     CPropertyPage::DoDataExchange(pDX);
-    DDX_Text(pDX, IDC_DETAIL_NUMBER, m_nDetailNumber);
+    DDX_Text(pDX, IDC_DETAIL_NUMBER, m_strDetailNumber);
     DDX_Control(pDX, IDC_DETAIL_TEXT1_FRAME, m_btnDetailText1);
     DDX_Control(pDX, IDC_DETAIL_TEXT3_FRAME, m_btnDetailText3);
     DDX_Control(pDX, IDC_DETAIL_NUMBER_FRAME, m_btnDetailNumber);
@@ -390,6 +444,12 @@ void CDevicesPage::ShowSelectedDevice()
     if (g_pDeviceService != NULL)
         g_pDeviceService->SetCurrentDevice(m_nCurrentDeviceId);
 
+    // What the device service does not give shows as nothing: never what
+    // the device shown before had.
+    m_strDetail1.Empty();
+    m_strDetail2.Empty();
+    m_strDetail3.Empty();
+    m_strDetailNumber.Empty();
     VARIANT item;
     InitItemVariant(item);
     if (SUCCEEDED(m_pDevices->Item(m_nCurrentDeviceId, &item)))
@@ -397,10 +457,15 @@ void CDevicesPage::ShowSelectedDevice()
         ComRef<IServiceDevice> device;
         if (SUCCEEDED(QueryDevice(item, device)) && device)
         {
-            m_strDetail1 = ReadText(device.Get(), &IServiceDevice::DetailText1).c_str();
-            m_strDetail2 = ReadText(device.Get(), &IServiceDevice::DetailText2).c_str();
-            device->DetailNumber(&m_nDetailNumber);
-            m_strDetail3 = ReadText(device.Get(), &IServiceDevice::DetailText3).c_str();
+            m_strDetail1 = ReadDetail(device.Get(), &IServiceDevice::DetailText1);
+            m_strDetail2 = ReadDetail(device.Get(), &IServiceDevice::DetailText2);
+            long nNumber = 0;
+            if (SUCCEEDED(device->DetailNumber(&nNumber)))
+            {
+                m_nDetailNumber = nNumber;
+                m_strDetailNumber = FormatCount(nNumber);
+            }
+            m_strDetail3 = ReadDetail(device.Get(), &IServiceDevice::DetailText3);
         }
     }
     UpdateData(FALSE);

@@ -17,6 +17,10 @@ public:
     CDevicesPage();
     virtual ~CDevicesPage();
 
+    // The most UTF-16 units of a detail text that the page shows; a longer
+    // text is cut there (see DevicesPage.cpp).
+    static const int kDetailTextLimit = 1024;
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     // Sets the texts, builds the image list and the columns, loads the list
@@ -49,7 +53,8 @@ protected:
     // Widens the last column to the list's right edge.
     void FitLastColumn();
 
-    long m_nDetailNumber;
+    long m_nDetailNumber;              // the last DetailNumber the device service gave
+    CString m_strDetailNumber;         // what shows of it: in the user's number format, empty when not given
     long m_nCurrentRow;
     long m_nCurrentDeviceId;
     CMapStringToPtr m_mapDeviceIds;   // device name -> its 32-bit device id, held in the pointer

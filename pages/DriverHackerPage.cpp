@@ -374,10 +374,11 @@ void CDriverHackerPage::OnSettingChanged()
 
 void CDriverHackerPage::EnableApplyButtons(BOOL bEnable)
 {
+    // Apply and Revert turn themselves off when pressed: the focus moves on.
     if (m_btnApply.m_hWnd != NULL)
-        m_btnApply.EnableWindow(bEnable);
+        AfxEnableControl(m_btnApply, bEnable);
     if (m_btnRevert.m_hWnd != NULL)
-        m_btnRevert.EnableWindow(bEnable);
+        AfxEnableControl(m_btnRevert, bEnable);
 }
 
 BOOL CDriverHackerPage::IsSameAsSaved() const

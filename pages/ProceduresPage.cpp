@@ -23,18 +23,7 @@ const long kSecondOptionFlag = 2;   // check box IDC_PROC_OPTION_SECOND
 // no surrogate pair is split; shorter texts are taken whole.
 CString DeviceTextFrom(BSTR text)
 {
-    if (text == NULL)
-        return CString();
-    UINT length = SysStringLen(text);
-    if (length <= (UINT)CProceduresPage::kDeviceTextLimit)
-        return CString(AnsiFromBstr(text).c_str());
-
-    length = (UINT)CProceduresPage::kDeviceTextLimit;
-    if (text[length - 1] >= 0xD800 && text[length - 1] <= 0xDBFF)
-        --length;   // a high surrogate whose partner would be cut off
-    BstrHolder head;
-    *head.Out() = SysAllocStringLen(text, length);
-    return CString(head.Ansi().c_str());   // empty if the copy could not be made
+    return CString(AnsiFromBstr(text, (UINT)CProceduresPage::kDeviceTextLimit).c_str());
 }
 
 } // namespace
@@ -59,6 +48,7 @@ CProceduresPage::CProceduresPage()
 void CProceduresPage::DoDataExchange(CDataExchange* pDX)
 {
     CPropertyPage::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_PROC_DEVICE_TEXT, m_boxDeviceText);
     DDX_Text(pDX, IDC_PROC_DEVICE_TEXT, m_strDeviceText);
     DDX_Check(pDX, IDC_PROC_OPTION_SECOND, m_bSecondOption);
     DDX_Check(pDX, IDC_PROC_OPTION_FIRST, m_bFirstOption);
@@ -92,6 +82,7 @@ BOOL CProceduresPage::OnInitDialog()
     m_bFirstOption = TRUE;
 
     UpdateData(FALSE);
+    m_boxDeviceText.FitScrollBar();
     return TRUE;
 }
 
@@ -219,6 +210,9 @@ long CProceduresPage::RunOptionProcedure(long number)
 {
     UpdateData(TRUE);
     long result = 0;
+    // The button that started this goes off while the procedure runs, and
+    // gets the focus back when it is on again.
+    HWND hFocus = ::GetFocus();
     EnableOptionControls(false);
 
     // A box counts only when it is plainly checked (1), not indeterminate.
@@ -247,6 +241,9 @@ long CProceduresPage::RunOptionProcedure(long number)
     }
 
     EnableOptionControls(true);
+    CWnd* pFocused = hFocus != NULL && ::GetFocus() != hFocus ? GetDlgItem(::GetDlgCtrlID(hFocus)) : NULL;
+    if (pFocused != NULL && pFocused->m_hWnd == hFocus && pFocused->IsWindowEnabled())
+        GotoDlgCtrl(pFocused);
     return result;
 }
 
@@ -257,6 +254,6 @@ void CProceduresPage::EnableOptionControls(bool bEnable)
     {
         CWnd* pControl = GetDlgItem(nControl);
         if (pControl != NULL)
-            pControl->EnableWindow(bEnable ? TRUE : FALSE);
+            AfxEnableControl(*pControl, bEnable ? TRUE : FALSE);
     }
 }

@@ -50,6 +50,7 @@ protected:
     BOOL m_bSecondOption;      // check box "second option": flag 2
     BOOL m_bFirstOption;       // check box "first option": flag 1
     CString m_strDeviceText;   // the current device's text
+    CTextBox m_boxDeviceText;  // where it shows: Tab passes through it, a scroll bar only when needed
 
     DECLARE_MESSAGE_MAP()
 

@@ -90,13 +90,13 @@ BOOL CReportsPage::OnInitDialog()
     {
         text.LoadString(IDS_REPORT_EXECUTE_ALTERNATE);
         m_btnExecuteAlternate.SetWindowText(text);
-        m_btnExecuteAlternate.EnableWindow(FALSE);
+        AfxEnableControl(m_btnExecuteAlternate, FALSE);
     }
     if (m_btnExecute.m_hWnd)
     {
         text.LoadString(IDS_REPORT_EXECUTE);
         m_btnExecute.SetWindowText(text);
-        m_btnExecute.EnableWindow(FALSE);
+        AfxEnableControl(m_btnExecute, FALSE);
     }
 
     DisableReportOptions();
@@ -124,10 +124,10 @@ void CReportsPage::DisableReportOptions()
 {
     CWnd* pOption = GetDlgItem(IDC_REPORT11_OPTION);
     if (pOption)
-        pOption->EnableWindow(FALSE);
+        AfxEnableControl(*pOption, FALSE);
     CWnd* pVariant = GetDlgItem(IDC_REPORT8_VARIANT);
     if (pVariant)
-        pVariant->EnableWindow(FALSE);
+        AfxEnableControl(*pVariant, FALSE);
 }
 
 void CReportsPage::ChooseReport(int nReport)
@@ -172,9 +172,9 @@ void CReportsPage::UpdateCommandButtons()
         object.Release();
     }
     if (m_btnExecute.m_hWnd)
-        m_btnExecute.EnableWindow(canExecute != 0);
+        AfxEnableControl(m_btnExecute, canExecute != 0);
     if (m_btnExecuteAlternate.m_hWnd)
-        m_btnExecuteAlternate.EnableWindow(canExecuteAlternate != 0);
+        AfxEnableControl(m_btnExecuteAlternate, canExecuteAlternate != 0);
 }
 
 void CReportsPage::RunCommand(bool bAlternate)

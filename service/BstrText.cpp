@@ -3,9 +3,20 @@
 
 std::string AnsiFromBstr(BSTR text)
 {
+    return AnsiFromBstr(text, 0xFFFFFFFFu);
+}
+
+std::string AnsiFromBstr(BSTR text, UINT maxUnits)
+{
     if (text == NULL)
         return std::string();
-    const UINT length = SysStringLen(text);
+    UINT length = SysStringLen(text);
+    if (length > maxUnits)
+    {
+        length = maxUnits;
+        if (length > 0 && text[length - 1] >= 0xD800 && text[length - 1] <= 0xDBFF)
+            --length;   // a high surrogate whose partner would be cut off
+    }
     if (length == 0)
         return std::string();
     const int needed = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length),

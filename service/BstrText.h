@@ -11,6 +11,9 @@
 // the empty string; any length works (a megabyte string included). Does not
 // free the BSTR.
 std::string AnsiFromBstr(BSTR text);
+// The same for the first maxUnits UTF-16 units of the text at most, cut where
+// no surrogate pair is split: for a field that shows a short text.
+std::string AnsiFromBstr(BSTR text, UINT maxUnits);
 
 // Owns one BSTR and frees it with SysFreeString when destroyed.
 class BstrHolder

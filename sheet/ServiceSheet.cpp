@@ -1,6 +1,8 @@
 // ServiceSheet.cpp - CServiceSheet.
 #include "sheet/ServiceSheet.h"
 
+#include <stdlib.h>
+
 #include "lang/ServiceRes.h"
 #include "pages/DeviceMemoryPage.h"
 #include "pages/DeviceTasksPage.h"
@@ -22,6 +24,7 @@ CServiceSheet::CServiceSheet(LPCSTR pszCaption, UINT nPageMask)
       m_pMaintenancePage(NULL), m_pProceduresPage(NULL), m_pDeviceTasksPage(NULL), m_pDeviceMemoryPage(NULL),
       m_pDevicesPage(NULL), m_hIcon(NULL), m_nPageMask(nPageMask)
 {
+    m_rcStartup.left = m_rcStartup.top = m_rcStartup.right = m_rcStartup.bottom = 0;
     m_hIcon = AfxLoadIcon(IDI_APP);
 
     // Tab order: devices, maintenance, device memory, device tasks,
@@ -63,6 +66,28 @@ int CServiceSheet::OnCreate(LPCREATESTRUCT lpCreateStruct)
     return 0;
 }
 
+void CServiceSheet::SetStartupPlace(const RECT& rcStartup)
+{
+    m_rcStartup = rcStartup;
+}
+
+namespace
+{
+
+// The room the sheet gains below its button row, in dialog units (10 pixels
+// in the standard dialog font at 96 DPI).
+const int kExtraHeightDlu = 6;
+
+// The logo's bitmaps: each drawn for one height, four times as wide.
+struct LogoImage
+{
+    UINT nID;
+    int cy;
+};
+const LogoImage kLogos[] = { { IDB_LOGO, 22 }, { IDB_LOGO_LARGE, 33 } };
+
+} // namespace
+
 BOOL CServiceSheet::OnInitDialog()
 {
     SendMessage(WM_SETICON, ICON_BIG, (LPARAM)m_hIcon);
@@ -87,33 +112,53 @@ BOOL CServiceSheet::OnInitDialog()
         ::EnableWindow(hCancel, TRUE);
     }
 
-    // Ten pixels taller, downwards.
+    // Taller, downwards, by a margin in the sheet's own dialog units, so
+    // that it grows with the font and the screen's DPI.
+    RECT rcExtra = {0, 0, 0, kExtraHeightDlu};
+    ::MapDialogRect(m_hWnd, &rcExtra);
     RECT rcWindow;
     GetWindowRect(&rcWindow);
-    rcWindow.bottom = (rcWindow.bottom > rcButton.bottom ? rcWindow.bottom : rcButton.bottom) + 10;
+    rcWindow.bottom = (rcWindow.bottom > rcButton.bottom ? rcWindow.bottom : rcButton.bottom) + rcExtra.bottom;
     MoveWindow(rcWindow.left, rcWindow.top, rcWindow.right - rcWindow.left, rcWindow.bottom - rcWindow.top, TRUE);
     ScreenToClient(&rcWindow);
     ScreenToClient(&rcButton);
 
-    // The logo at the lower left, its top level with the Close button's.
+    // The logo at the lower left: its top level with the Close button's,
+    // its left edge in line with the tabs' (the pages' left edge), and as
+    // tall as the button, so that it follows the dialog units too. Of the
+    // logo's bitmaps the one drawn nearest that height is taken, and
+    // stretched only when it is more than a pixel off.
     RECT rcLogo;
     rcLogo.left = rcWindow.left + 10;
-    rcLogo.right = rcWindow.left + 20;
+    if (HWND hTab = GetTabControl())
+    {
+        RECT rcTab;
+        ::GetWindowRect(hTab, &rcTab);
+        ScreenToClient(&rcTab);
+        rcLogo.left = rcTab.left;
+    }
+    const int cyLogo = rcButton.bottom - rcButton.top;
     rcLogo.top = rcButton.top;
-    rcLogo.bottom = rcButton.top + 10;
+    rcLogo.right = rcLogo.left + 4 * cyLogo;
+    rcLogo.bottom = rcLogo.top + cyLogo;
     m_wndLogo.Create(SERVICESHEET_LOGO_TEXT, WS_CHILD | WS_VISIBLE | SS_BITMAP, rcLogo, this,
                      SERVICESHEET_LOGO_ID);
-    // The logo drawn for 144 DPI where the screen has that many dots per
-    // inch (or more); the 96-DPI one elsewhere, and where the resource
-    // module lacks the larger one.
-    HDC hScreen = ::GetDC(NULL);
-    const int nDpi = hScreen ? ::GetDeviceCaps(hScreen, LOGPIXELSY) : 96;
-    if (hScreen)
-        ::ReleaseDC(NULL, hScreen);
-    if (nDpi < 144 || !m_bmpLogo.LoadBitmap(IDB_LOGO_LARGE))
-        m_bmpLogo.LoadBitmap(IDB_LOGO);
+    const LogoImage* pImage = &kLogos[0];
+    for (const LogoImage& image : kLogos)
+        if (abs(image.cy - cyLogo) < abs(pImage->cy - cyLogo))
+            pImage = &image;
+    if (cyLogo > 0 && abs(pImage->cy - cyLogo) > 1)
+        m_bmpLogo.LoadBitmap(pImage->nID, 4 * cyLogo, cyLogo);
+    if (!m_bmpLogo.GetSafeHandle())
+        m_bmpLogo.LoadBitmap(pImage->nID);
+    if (!m_bmpLogo.GetSafeHandle())
+        m_bmpLogo.LoadBitmap(IDB_LOGO);   // a resource module without the larger one
     m_wndLogo.SendMessage(STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)m_bmpLogo.GetSafeHandle());
     m_wndLogo.ShowWindow(SW_SHOW);
+
+    // Centred on the monitor where the start-up dialog was (its window is
+    // gone by now): the sheet opens where the user was looking.
+    CenterOnMonitorOf(m_rcStartup);
     return TRUE;
 }
 

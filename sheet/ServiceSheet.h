@@ -39,6 +39,11 @@ public:
 
     UINT GetPageMask() const { return m_nPageMask; }
 
+    // Where the start-up dialog was, in screen coordinates: the sheet opens
+    // centred on the same monitor. Before Create; without it, the monitor
+    // nearest the screen's top-left corner (the primary one) holds it.
+    void SetStartupPlace(const RECT& rcStartup);
+
 protected:
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
     void OnCloseButton();
@@ -54,6 +59,7 @@ protected:
     HICON m_hIcon;
     UINT m_nPageMask;
     CStatic m_wndLogo;
+    RECT m_rcStartup;
 
     DECLARE_MESSAGE_MAP()
 };

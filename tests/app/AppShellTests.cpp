@@ -203,7 +203,7 @@ TEST(ServiceSheetTest, FullMaskGivesSevenTabsInOrderAndReducedMaskFive)
     }
 }
 
-TEST(ServiceSheetTest, OnlyTheCloseButtonShowsAndTheWindowIsTenPixelsTaller)
+TEST(ServiceSheetTest, OnlyTheCloseButtonShowsAndTheWindowIsSixDialogUnitsTaller)
 {
     ASSERT_NE(nullptr, testutil::UseServiceResources());
     SheetUnderTest service(127);
@@ -220,7 +220,8 @@ TEST(ServiceSheetTest, OnlyTheCloseButtonShowsAndTheWindowIsTenPixelsTaller)
     EXPECT_TRUE(::IsWindowEnabled(hClose));
     EXPECT_EQ(testutil::LoadText(IDS_CLOSE), testutil::WindowText(hClose));
 
-    // The same pages in a plain sheet: the service sheet is 10 pixels taller.
+    // The same pages in a plain sheet: the service sheet is six of its
+    // dialog units taller (10 pixels in the standard font at 96 DPI).
     CPropertySheet plain("plain");
     std::vector<CPropertyPage*> pages;
     for (UINT id : {IDD_DEVICES_PAGE, IDD_MAINTENANCE_PAGE, IDD_MEMORY_PAGE, IDD_TASKS_PAGE,
@@ -234,14 +235,17 @@ TEST(ServiceSheetTest, OnlyTheCloseButtonShowsAndTheWindowIsTenPixelsTaller)
     RECT rcService, rcPlain;
     ::GetWindowRect(hSheet, &rcService);
     ::GetWindowRect(plain.m_hWnd, &rcPlain);
-    EXPECT_EQ(rcPlain.bottom - rcPlain.top + 10, rcService.bottom - rcService.top);
+    RECT rcExtra = {0, 0, 0, 6};
+    ::MapDialogRect(hSheet, &rcExtra);
+    EXPECT_GT(rcExtra.bottom, 0);
+    EXPECT_EQ(rcPlain.bottom - rcPlain.top + rcExtra.bottom, rcService.bottom - rcService.top);
     EXPECT_EQ(rcPlain.right - rcPlain.left, rcService.right - rcService.left);
     plain.DestroyWindow();
     for (CPropertyPage* p : pages)
         delete p;
 }
 
-TEST(ServiceSheetTest, LogoSitsLevelWithTheCloseButtonAtTheLowerLeft)
+TEST(ServiceSheetTest, LogoSitsLevelWithTheCloseButtonInLineWithTheTabsAndAsTallAsTheButton)
 {
     ASSERT_NE(nullptr, testutil::UseServiceResources());
     SheetUnderTest service(121);
@@ -254,13 +258,17 @@ TEST(ServiceSheetTest, LogoSitsLevelWithTheCloseButtonAtTheLowerLeft)
     EXPECT_TRUE(::IsWindowVisible(hLogo));
     EXPECT_NE(nullptr, (HBITMAP)::SendMessageA(hLogo, STM_GETIMAGE, IMAGE_BITMAP, 0));
 
-    RECT rcLogo, rcClose, rcWindow;
+    RECT rcLogo, rcClose, rcTab;
     ::GetWindowRect(hLogo, &rcLogo);
     ::GetWindowRect(::GetDlgItem(hSheet, IDCANCEL), &rcClose);
-    ::GetWindowRect(hSheet, &rcWindow);
+    ::GetWindowRect(service.sheet.GetTabControl(), &rcTab);
     EXPECT_EQ(rcClose.top, rcLogo.top);
-    EXPECT_EQ(rcWindow.left + 10, rcLogo.left);
+    EXPECT_EQ(rcTab.left, rcLogo.left);
     EXPECT_LT(rcLogo.right, rcClose.left);
+    // As tall as the button (a drawn size within a pixel of it is kept),
+    // four times as wide as tall.
+    EXPECT_NEAR(rcClose.bottom - rcClose.top, rcLogo.bottom - rcLogo.top, 1);
+    EXPECT_EQ(4 * (rcLogo.bottom - rcLogo.top), rcLogo.right - rcLogo.left);
 }
 
 TEST(ServiceSheetTest, CloseButtonDestroysTheSheetWithoutAskingThePages)

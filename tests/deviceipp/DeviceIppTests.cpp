@@ -249,10 +249,9 @@ TEST_F(DeviceIpp, SilentPrintersShowNotReachableWithoutHoldingUpTheOthers)
     EXPECT_EQ(0, JournalCount("Set-Printer-Attributes"));
 }
 
-// What the pages call besides the list and the driver settings is not
-// available on IPP printers: a documented failure, nothing handed out,
-// nothing sent. The current device and its names follow SetCurrentDevice.
-TEST_F(DeviceIpp, CurrentDeviceAndTheWorkNotAvailable)
+// The current device and its names follow SetCurrentDevice; a settings
+// object takes only a printer the service knows.
+TEST_F(DeviceIpp, CurrentDeviceFollowsSetCurrentDevice)
 {
     Load();
     const std::vector<DeviceRow> rows = Rows();
@@ -285,23 +284,6 @@ TEST_F(DeviceIpp, CurrentDeviceAndTheWorkNotAvailable)
     *bogus.Out() = SysAllocString(L"ipp://127.0.0.1:1/printers/none");
     EXPECT_EQ(DEVIPP_E_UNKNOWNDEVICE, settings->SetDevice(bogus.Get()));
     EXPECT_EQ(DEVIPP_E_UNKNOWNDEVICE, settings->SetDevice(NULL));
-
-    IUnknown* out = reinterpret_cast<IUnknown*>(1);
-    EXPECT_EQ(DEVIPP_E_NOTAVAILABLE, Service()->GetSettings(1, &out));
-    EXPECT_TRUE(out == NULL);
-    EXPECT_EQ(E_INVALIDARG, Service()->GetSettings(3, &out));
-    HRESULT(STDMETHODCALLTYPE IDeviceService::*const numbered[])(long, IUnknown**) = {
-        &IDeviceService::GetReport, &IDeviceService::GetAction, &IDeviceService::GetCommand,
-        &IDeviceService::GetOptionProcedure, &IDeviceService::GetProcedureA,
-        &IDeviceService::GetProcedureB, &IDeviceService::GetProcedureC };
-    for (size_t i = 0; i < sizeof(numbered) / sizeof(numbered[0]); ++i) {
-        out = reinterpret_cast<IUnknown*>(1);
-        EXPECT_EQ(DEVIPP_E_NOTAVAILABLE, (Service()->*numbered[i])(1, &out)) << i;
-        EXPECT_TRUE(out == NULL) << i;
-    }
-    out = reinterpret_cast<IUnknown*>(1);
-    EXPECT_EQ(DEVIPP_E_NOTAVAILABLE, Service()->GetDeviceTasks(&out));
-    EXPECT_TRUE(out == NULL);
 }
 
 // The configuration: a broken line is skipped and reported, the rest applies;
@@ -347,7 +329,15 @@ TEST_F(DeviceIpp, ConfiguredPrintersAreAskedDirectly)
               "printer ipp://" + server + "/printers/locked name=\"Locked printer\"\r\n"
               "printer ipp://" + server + "/printers/nosuch name=\"No such printer\"\r\n");
     Load();
-    const std::vector<DeviceRow> rows = RowsOnceAnswered({"Office over TLS", "Locked printer"});
+    // The first TLS handshakes with the server take longer than the first
+    // list waits (over a second under Wine): the rows are read once both
+    // TLS printers have had their first answer.
+    Rows();
+    for (int i = 0; i < 150 && (JournalCount("request: Get-Printer-Attributes ipps://" + server + "/printers/office") == 0
+                                || JournalCount("request: Get-Printer-Attributes ipps://" + server + "/printers/lab") == 0);
+         ++i)
+        Sleep(100);
+    const std::vector<DeviceRow> rows = Rows();
     const DeviceRow* tls = FindRow(rows, "Office over TLS");
     const DeviceRow* refused = FindRow(rows, "Lab over TLS");
     const DeviceRow* locked = FindRow(rows, "Locked printer");

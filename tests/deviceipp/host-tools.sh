@@ -9,7 +9,9 @@
 # where it drops a request: one shell command line in <n>.request
 # (tests/support/HostTools.h). This script runs it with bash (CUPS_SERVER set,
 # IPP_TEST_DATA naming tests/ipp for its .test files and color.ppd,
-# DEVICEIPP_TEST_DATA naming tests/deviceipp) and
+# DEVICEIPP_TEST_DATA naming tests/deviceipp, CUPS_TEST_DIR the server's
+# folder: its spool/ with the kept job files, its received/ for the
+# testrecord backend) and
 # writes its output to <n>.out and then its exit status to <n>.status. That
 # way a test checks the server with CUPS's own tools (lpstat, ipptool) and
 # changes it (lpadmin) while the program under test runs, without going
@@ -22,7 +24,8 @@ CUPS_SERVER="$(cat "$CUPS_DIR/server")"
 IPP_TEST_DATA="$(cd "$(dirname "${BASH_SOURCE[0]}")/../ipp" && pwd)"
 DEVICEIPP_TEST_DATA="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 REQUESTS="$(mktemp -d)"
-export CUPS_SERVER IPP_TEST_DATA DEVICEIPP_TEST_DATA
+CUPS_TEST_DIR="$(cd "$CUPS_DIR" && pwd)"
+export CUPS_SERVER IPP_TEST_DATA DEVICEIPP_TEST_DATA CUPS_TEST_DIR
 export HOST_TOOLS_DIR="Z:${REQUESTS//\//\\}"
 export PATH="$PATH:/usr/sbin"
 

@@ -556,6 +556,53 @@ TEST(Documents, EveryKindNamesItsPrinterInEveryFormat)
     EXPECT_LT(text.find("Letter 12.pdf"), text.find("Letter 11.pdf"));  // newest first
     EXPECT_NE(std::string::npos, text.find("2026-12-08 12:42"));  // 1796730120 is 11:42 UTC
     EXPECT_NE(std::string::npos, text.find("canceled"));
+
+    // The status report lists the memory locations it is given; the usage
+    // summary and the service report the counters; the error log the failed
+    // jobs, the cancelled ones only when asked; the months add up the jobs.
+    auto pdfText = [&](DocumentKind kind, const DocumentOptions& options) {
+        Output made;
+        EXPECT_TRUE(Generate(kind, office.facts, options, ChooseFormat(Formats({"application/pdf"})), made));
+        return CheckPdf(made.data).Text();
+    };
+    text = pdfText(kStatusReport, office.options);
+    EXPECT_NE(std::string::npos, text.find("Memory locations"));
+    EXPECT_NE(std::string::npos, text.find("Waiting jobs"));
+    text = pdfText(kUsageSummary, office.options);
+    EXPECT_NE(std::string::npos, text.find("123,456"));
+    EXPECT_NE(std::string::npos, text.find("Cyan toner"));
+    text = pdfText(kServiceReport, office.options);
+    EXPECT_NE(std::string::npos, text.find("123,456"));
+    EXPECT_NE(std::string::npos, text.find("Paper jam (error)"));
+    EXPECT_NE(std::string::npos, text.find("Broken.pdf"));
+    EXPECT_NE(std::string::npos, text.find("Cleared.pdf"));
+    text = pdfText(kErrorLog, office.options);
+    EXPECT_NE(std::string::npos, text.find("document-format-error"));
+    EXPECT_EQ(std::string::npos, text.find("Cleared.pdf"));
+    DocumentOptions withCancelled = office.options;
+    withCancelled.withCancelled = true;
+    text = pdfText(kErrorLog, withCancelled);
+    EXPECT_LT(text.find("Broken.pdf"), text.find("Cleared.pdf"));  // newest (highest id) first
+    EXPECT_NE(std::string::npos, text.find("job-canceled-by-user"));
+    text = pdfText(kMonthlyPages, office.options);
+    EXPECT_NE(std::string::npos, text.find("2026-12\n12\n78\n")) << text;  // 1 + 2 + ... + 12
+    // printer-supply entries show only for a printer that reports no
+    // markers: CUPS reports both for the same supplies.
+    ipp::Supply supply;
+    supply.description = "Waste container";
+    supply.level = 30;
+    supply.maxCapacity = 60;
+    office.facts.status.supplies.push_back(supply);
+    text = pdfText(kSupplyUsage, office.options);
+    EXPECT_EQ(std::string::npos, text.find("Waste container"));
+    EXPECT_NE(std::string::npos, text.find("Cyan toner"));
+    office.facts.status.markers.clear();
+    text = pdfText(kSupplyUsage, office.options);
+    EXPECT_NE(std::string::npos, text.find("Waste container\n50 %")) << text;
+    sample::Sample stopped = sample::Stopped();
+    Output none;
+    ASSERT_TRUE(Generate(kMonthlyPages, stopped.facts, stopped.options, ChooseFormat(Formats({"application/pdf"})), none));
+    EXPECT_NE(std::string::npos, CheckPdf(none.data).Text().find("knows no completed jobs"));
 }
 
 TEST(Documents, HostileInputGivesBoundedValidOutput)

@@ -78,6 +78,26 @@ inline Sample Office()
         j.createdAt = 1796729400 + i * 60;  // 2026-12-08 12:10 UTC onwards
         f.jobs.push_back(j);
     }
+    ipp::JobInfo aborted;
+    aborted.id = 99;
+    aborted.name = "Broken.pdf";
+    aborted.user = "anna";
+    aborted.state = 8;
+    aborted.reasons = {"document-format-error"};
+    aborted.createdAt = 1796729100;
+    f.failedJobs.push_back(aborted);
+    ipp::JobInfo cleared = aborted;
+    cleared.id = 98;
+    cleared.name = "Cleared.pdf";
+    cleared.state = 7;
+    cleared.reasons = {"job-canceled-by-user"};
+    f.failedJobs.push_back(cleared);
+    docgen::LocationRow waiting;
+    waiting.location = 2;
+    waiting.name = "Waiting jobs";
+    waiting.value = "2";
+    waiting.defaultValue = "0";
+    f.locations.push_back(waiting);
     f.attributes.push_back(ipp::Attribute("printer-name", ipp::Value::Name("office")));
     f.attributes.push_back(ipp::Attribute("printer-state", ipp::Value::Enum(3)));
     f.attributes.push_back(ipp::Attribute(
@@ -151,6 +171,18 @@ inline Sample Hostile()
             j.impressionsCompleted = -i;
         j.createdAt = i % 2 ? -5 : 2147483647;
         f.jobs.push_back(j);
+        if (i % 5 == 0) {
+            j.reasons = std::vector<std::string>(20, std::string(400, '('));
+            f.failedJobs.push_back(j);
+        }
+    }
+    for (int i = 0; i < 2000; ++i) {
+        docgen::LocationRow row;
+        row.location = i;
+        row.name = std::string(300, '(');
+        row.value = std::string(100, '\\');
+        row.defaultValue = "\x01\x02";
+        f.locations.push_back(row);
     }
     for (int i = 0; i < 5000; ++i) {
         std::vector<ipp::Value> values(40, ipp::Value::Text(std::string(2000, '(')));
@@ -175,7 +207,7 @@ inline std::vector<Sample> All()
 
 inline bool IsReport(docgen::DocumentKind kind)
 {
-    return kind <= docgen::kPageCounters;
+    return kind <= docgen::kPageCounters || kind >= docgen::kUsageSummary;
 }
 
 } // namespace sample

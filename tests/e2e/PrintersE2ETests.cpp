@@ -8,6 +8,7 @@
 #include "AppDriver.h"
 #include "lang/ServiceRes.h"
 #include "support/HostTools.h"
+#include "support/TestViewer.h"
 
 #include <commctrl.h>
 #include <prsht.h>
@@ -23,8 +24,27 @@ namespace
 {
 
 const DWORD kTimeout = 15000;
+const int kMaintenanceTab = 1;
+const int kMemoryTab = 2;
+const int kTasksTab = 3;
 const int kProceduresTab = 4;
+const int kReportsTab = 5;
 const int kDriverTab = 6;
+
+using hosttools::JobAttribute;
+
+// What the testrecord backend got for a job ("data" or "info").
+std::string Received(long job, const char* what)
+{
+    std::string out;
+    for (int i = 0; i < 100; ++i)
+    {
+        if (hosttools::HostRun("cat $CUPS_TEST_DIR/received/" + std::to_string(job) + "." + what, &out) == 0)
+            return out;
+        ::Sleep(100);
+    }
+    return out;
+}
 
 std::string WaitForText(HWND hWnd, const std::string& text)
 {
@@ -73,10 +93,23 @@ protected:
         m_queues.push_back(name);
     }
 
-    HWND Start(AppProcess& app)
+    HWND Start(AppProcess& app, const std::string& viewed = std::string())
     {
         return StartToSheet(app, {"DEVICEIPP_CONFIG=" + m_config, "DEVICEIPP_STATE=" + m_state,
-                                  "DEVICEIPP_JOURNAL=" + m_journal});
+                                  "DEVICEIPP_JOURNAL=" + m_journal, "DEVICEIPP_VIEWED=" + viewed});
+    }
+
+    // The job of the last journal line with `call` in it ("job=N"), 0 when none.
+    long JobOf(const std::string& call) const
+    {
+        const std::vector<std::string> lines = Lines(Journal());
+        for (size_t i = lines.size(); i-- > 0;)
+        {
+            const size_t at = lines[i].find(" job=");
+            if (lines[i].find(call) != std::string::npos && at != std::string::npos)
+                return atol(lines[i].c_str() + at + 5);
+        }
+        return 0;
     }
 
     std::string Journal() const { return ReadFile(m_journal); }
@@ -115,6 +148,11 @@ protected:
         EXPECT_EQ(0u, code);
     }
     static bool Checked(HWND hPage, int nID) { return SendTo(::GetDlgItem(hPage, nID), BM_GETCHECK) == BST_CHECKED; }
+    static void SetText(HWND hPage, int nID, const char* text)
+    {
+        SendTo(::GetDlgItem(hPage, nID), WM_SETTEXT, 0, (LPARAM)text);
+    }
+    static std::string Text(HWND hPage, int nID) { return WindowText(::GetDlgItem(hPage, nID)); }
     static bool Enabled(HWND hPage, int nID) { return ::IsWindowEnabled(::GetDlgItem(hPage, nID)) != FALSE; }
     static void Click(HWND hPage, int nID) { SendTo(::GetDlgItem(hPage, nID), BM_CLICK); }
 
@@ -269,4 +307,92 @@ TEST_F(PrintersE2E, QueueDeletedWhileRunningShowsNotReachable)
     EXPECT_NE(std::string::npos, journal.find("IServiceDriverSettings.SetOption13(1) -> 0x80040403"))
         << "a change of a printer that is gone fails";
     ExpectCleanJournal();
+}
+
+// One button of each page does its work on the selected queue: the
+// Maintenance page's service report and the memory page's list print as
+// jobs named after them; the memory page reads the queue's numbers and says
+// that a write failed; the self-test task and the cleaning of the black head
+// reach the printer as command files; the Reports page prints the colour
+// bars and shows them in the viewer; a stopped queue offers no Print.
+TEST_F(PrintersE2E, EachPageDoesItsWorkOnTheSelectedQueue)
+{
+    AddQueue("dipp_pages", "-v testrecord:$CUPS_TEST_DIR/received -L \"Page room\"");
+    const std::string viewed = TempPath("viewed");
+    ::CreateDirectoryA(viewed.c_str(), NULL);
+    TestViewerRegistration viewer(BinDir() + "..\\tests\\test_viewer.exe");
+    AppProcess app;
+    HWND hSheet = Start(app, viewed);
+    ASSERT_NE(nullptr, hSheet);
+    SelectRow(hSheet, "dipp_pages");
+
+    HWND hPage = ShowPage(hSheet, kMaintenanceTab);
+    Click(hPage, IDC_MAINT_REPORT);
+    long job = JobOf("report=10");
+    ASSERT_GT(job, 0) << Journal();
+    EXPECT_EQ("Device Service: Service report", JobAttribute("dipp_pages", job, "job-name"));
+
+    hPage = ShowPage(hSheet, kMemoryTab);
+    SetText(hPage, IDC_MEM_LOCATION, "2");
+    Click(hPage, IDC_MEM_READ);
+    EXPECT_EQ("0", Text(hPage, IDC_MEM_CURRENT_VALUE)) << "no job waits";
+    EXPECT_EQ("0", Text(hPage, IDC_MEM_DEFAULT_VALUE));
+    ASSERT_TRUE(Enabled(hPage, IDC_MEM_NEW_VALUE));
+    SetText(hPage, IDC_MEM_NEW_VALUE, "5");
+    Click(hPage, IDC_MEM_WRITE);
+    char failed[256];
+    snprintf(failed, sizeof(failed), ResourceText(IDS_MEM_WRITE_FAILED).c_str(), 2L);
+    EXPECT_EQ(failed, Text(hPage, IDC_MEM_STATUS));
+    Click(hPage, IDC_MEM_REPORT);
+    job = JobOf("report=2");
+    ASSERT_GT(job, 0);
+    EXPECT_EQ("Device Service: Status report", JobAttribute("dipp_pages", job, "job-name"));
+    std::string text;
+    hosttools::HostRun("pdftotext $CUPS_TEST_DIR/spool/d$(printf %05d " + std::to_string(job) + ")-001 -", &text);
+    EXPECT_NE(std::string::npos, text.find("Memory locations")) << text;
+
+    hPage = ShowPage(hSheet, kTasksTab);
+    Click(hPage, IDC_TASK_FIRST);
+    job = JobOf("IServiceTasks.StartFirstTask");
+    ASSERT_GT(job, 0);
+    EXPECT_EQ("#CUPS-COMMAND\nPrintSelfTestPage\n", Received(job, "data"));
+
+    hPage = ShowPage(hSheet, kProceduresTab);
+    Click(hPage, IDC_PROC_OPTION_SECOND);
+    EXPECT_FALSE(Checked(hPage, IDC_PROC_OPTION_SECOND));
+    Click(hPage, IDC_PROC_OPTION);
+    job = JobOf("IServiceProcedure.Start");
+    ASSERT_GT(job, 0);
+    EXPECT_EQ("#CUPS-COMMAND\nClean black\n", Received(job, "data"));
+
+    hPage = ShowPage(hSheet, kReportsTab);
+    Click(hPage, IDC_REPORT_4);
+    EXPECT_TRUE(Enabled(hPage, IDC_REPORT_EXECUTE));
+    EXPECT_TRUE(Enabled(hPage, IDC_REPORT_EXECUTE_ALTERNATE));
+    Click(hPage, IDC_REPORT_EXECUTE);
+    job = JobOf("report=4");
+    ASSERT_GT(job, 0);
+    EXPECT_EQ("Device Service: Colour bars", JobAttribute("dipp_pages", job, "job-name"));
+    Click(hPage, IDC_REPORT_EXECUTE_ALTERNATE);
+    std::string shown;
+    for (int i = 0; i < 100 && shown.empty(); ++i, ::Sleep(100))
+        shown = ReadFile(viewed + "\\viewed-1.pdf");
+    EXPECT_EQ(0u, shown.find("%PDF-1.4")) << "the viewer got no PDF";
+    EXPECT_NE(std::string::npos, shown.find("Colour bars"));
+
+    // Another printer, stopped: the page falls back to report 1, which it
+    // may show but not print.
+    SelectRow(hSheet, "stopped");
+    hPage = ShowPage(hSheet, kReportsTab);
+    EXPECT_TRUE(Checked(hPage, IDC_REPORT_1));
+    EXPECT_FALSE(Enabled(hPage, IDC_REPORT_EXECUTE));
+    EXPECT_TRUE(Enabled(hPage, IDC_REPORT_EXECUTE_ALTERNATE));
+    ShowPage(hSheet, 0);
+    Close(app, hSheet);
+    ExpectCleanJournal();
+    const std::vector<std::string> lines = Lines(Journal());
+    EXPECT_EQ(0, CountLines(lines, "request: Print-Job ipp://" + hosttools::CupsServer() + "/printers/stopped"));
+    ::DeleteFileA((viewed + "\\viewed-1.pdf").c_str());
+    ::DeleteFileA((viewed + "\\viewed-1.txt").c_str());
+    ::RemoveDirectoryA(viewed.c_str());
 }

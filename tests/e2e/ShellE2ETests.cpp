@@ -216,3 +216,29 @@ TEST_F(ShellE2E, AQuitWhileTheSheetIsUpLetsThePagesReleaseEverythingBeforeComGoe
     EXPECT_EQ(std::string::npos, journal.find("OVER-RELEASE")) << journal;
     EXPECT_EQ(std::string::npos, journal.find("USE-AFTER-RELEASE")) << journal;
 }
+
+TEST_F(ShellE2E, TheSheetOpensCentredOnTheMonitorOfTheStartUpDialog)
+{
+    SimSession sim("centre");
+    AppProcess app;
+    ASSERT_TRUE(app.Start(std::string(), sim.Environment()));
+    HWND hDlg = WaitForWindow(app.Pid(), IsStartupDialog, kTimeout);
+    ASSERT_NE(nullptr, hDlg);
+    // The user drags the dialog aside first; the monitor stays the same.
+    ::SetWindowPos(hDlg, NULL, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT rcDialog;
+    ::GetWindowRect(hDlg, &rcDialog);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(::GetMonitorInfoA(::MonitorFromRect(&rcDialog, MONITOR_DEFAULTTONEAREST), &monitor));
+
+    ASSERT_TRUE(PassStartupGate(hDlg, "KESSLY"));
+    HWND hSheet = WaitForWindow(app.Pid(), IsServiceSheet, kTimeout);
+    ASSERT_NE(nullptr, hSheet);
+    RECT rcSheet;
+    ::GetWindowRect(hSheet, &rcSheet);
+    const RECT& work = monitor.rcWork;
+    EXPECT_NEAR((work.left + work.right) / 2, (rcSheet.left + rcSheet.right) / 2, 1) << "left " << rcSheet.left;
+    EXPECT_NEAR((work.top + work.bottom) / 2, (rcSheet.top + rcSheet.bottom) / 2, 1) << "top " << rcSheet.top;
+    CloseSheetAndExpectExit(app, hSheet);
+}

@@ -1,9 +1,9 @@
 # End to end: ServiceApp.exe with the IPP device service on the CUPS test
 # server's queues (run by tests/deviceipp/host-tools.sh beside the server).
 add_executable(e2e_printers PrintersE2ETests.cpp)
-target_link_libraries(e2e_printers PRIVATE appdriver gtest_main gtest)
+target_link_libraries(e2e_printers PRIVATE appdriver gtest_main gtest shlwapi)
 target_include_directories(e2e_printers PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
-add_dependencies(e2e_printers ServiceApp DeviceIpp DeviceSim ServiceRes)
+add_dependencies(e2e_printers ServiceApp DeviceIpp DeviceSim ServiceRes test_viewer)
 if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING)
   find_program(BASH_PROGRAM bash)
   if(NOT BASH_PROGRAM)

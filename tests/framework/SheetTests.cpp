@@ -23,7 +23,9 @@ public:
     int m_nInitCalls = 0;
     int m_nSetActiveCalls = 0;
     int m_nDestroyCalls = 0;
+    int m_nOKCalls = 0;   // the page's own IDOK command, and every apply
 
+    void OnOK() override { ++m_nOKCalls; }
     void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, IDC_PAGE_EDIT, m_nValue); }
     BOOL OnInitDialog() override
     {
@@ -273,3 +275,53 @@ TEST(AppLoopTest, AFailingMessageSourceEndsTheLoopWithMinusOne)
     }
 }
 
+
+namespace
+{
+
+// Enter, as the message loop hands it to the sheet.
+BOOL PressEnter(CPropertySheet& sheet)
+{
+    MSG msg = {::GetFocus(), WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {0, 0}};
+    return sheet.PreTranslateMessage(&msg);
+}
+
+} // namespace
+
+TEST_F(SheetTest, EnterPressesTheShownPagesDefaultButtonNeverAHiddenOneNorADisabledOK)
+{
+    // Page two's default button has the OK button's id: Enter presses it as
+    // the page's own, and the sheet goes on.
+    sheet.SetActivePage(1);
+    ::SetFocus(::GetDlgItem(sheet.two.m_hWnd, IDC_PAGE_EDIT));
+    EXPECT_TRUE(PressEnter(sheet));
+    EXPECT_EQ(1, sheet.two.m_nOKCalls);
+    ASSERT_NE(nullptr, sheet.m_hWnd) << "Enter ended the sheet";
+
+    // So does the command the dialog manager sends the sheet for it.
+    HWND hPageOK = ::GetDlgItem(sheet.two.m_hWnd, IDOK);
+    ::SendMessageA(sheet.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)hPageOK);
+    EXPECT_EQ(2, sheet.two.m_nOKCalls);
+    ASSERT_NE(nullptr, sheet.m_hWnd);
+
+    // On page one, with the sheet's OK switched off: page two's button is
+    // hidden and nothing else can be pressed.
+    ::EnableWindow(::GetDlgItem(sheet.m_hWnd, IDOK), FALSE);
+    sheet.SetActivePage(0);
+    ::SetFocus(::GetDlgItem(sheet.one.m_hWnd, IDC_PAGE_EDIT));
+    EXPECT_TRUE(PressEnter(sheet));
+    ::SendMessageA(sheet.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)hPageOK);
+    ::SendMessageA(sheet.m_hWnd, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(2, sheet.two.m_nOKCalls);
+    EXPECT_EQ(0, sheet.one.m_nOKCalls);
+    ASSERT_NE(nullptr, sheet.m_hWnd) << "a disabled OK ended the sheet";
+
+    // With the sheet's OK on, Enter on a page without a default button is
+    // the sheet's OK: every page applies, and the modeless sheet ends.
+    ::EnableWindow(::GetDlgItem(sheet.m_hWnd, IDOK), TRUE);
+    ::SetFocus(::GetDlgItem(sheet.one.m_hWnd, IDC_PAGE_EDIT));
+    EXPECT_TRUE(PressEnter(sheet));
+    Pump();
+    EXPECT_EQ(1, sheet.one.m_nOKCalls);
+    EXPECT_EQ(nullptr, sheet.m_hWnd);
+}

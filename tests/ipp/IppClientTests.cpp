@@ -249,6 +249,47 @@ TEST_F(CupsServer, GetJobsListsTheCompletedSupplyCheck)
     EXPECT_TRUE(jobs.empty());
 }
 
+// Print-Job hands the document over under its job name and format, and the
+// server lists the job by the id it answered; a format the queue does not
+// take is refused. Pause-Printer stops a queue and Resume-Printer starts it
+// again (both at the server's /admin/ resource); an operation the server
+// does not offer fails as not supported.
+TEST_F(CupsServer, PrintJobAndPrinterOperations)
+{
+    PrintDocument document;
+    document.jobName = "client test page";
+    document.format = "text/plain";
+    document.data = "a test page\r\n";
+    JobTicket job;
+    CallInfo info;
+    ASSERT_EQ(S_OK, client.PrintJob(QueueUri("office"), document, job, &info));
+    EXPECT_EQ(kSuccessfulOk, info.status);
+    ASSERT_GT(job.id, 0);
+    EXPECT_GE(job.state, 3);
+    std::vector<JobInfo> jobs;
+    ASSERT_EQ(S_OK, client.GetJobs(QueueUri("office"), "all", false, 0, jobs));
+    const JobInfo* listed = NULL;
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        if (jobs[i].id == job.id)
+            listed = &jobs[i];
+    }
+    ASSERT_TRUE(listed != NULL) << "job " << job.id << " is not listed";
+    EXPECT_EQ("client test page", listed->name);
+    EXPECT_EQ(IPP_E_CLIENTERROR, client.PrintJob(QueueUri("color"), document, job, &info))
+        << "the colour queue takes no plain text";
+    EXPECT_EQ(0x040A, info.status) << "client-error-document-format-not-supported";
+
+    PrinterStatus status;
+    ASSERT_EQ(S_OK, client.PrinterOperation(QueueUri("lab"), kPausePrinter, true, &info));
+    ASSERT_EQ(S_OK, client.GetPrinterStatus(QueueUri("lab"), status));
+    EXPECT_EQ(kPrinterStopped, status.state);
+    ASSERT_EQ(S_OK, client.PrinterOperation(QueueUri("lab"), kResumePrinter, true, &info));
+    ASSERT_EQ(S_OK, client.GetPrinterStatus(QueueUri("lab"), status));
+    EXPECT_EQ(kPrinterIdle, status.state);
+    EXPECT_EQ(IPP_E_NOTSUPPORTED, client.PrinterOperation(QueueUri("lab"), kRestartPrinter, false, &info));
+    EXPECT_EQ(kServerErrorOperationNotSupported, info.status);
+}
+
 TEST_F(CupsServer, JobDefaultsWrittenWithAddModifyPrinterReadBack)
 {
     JobDefaults wanted;

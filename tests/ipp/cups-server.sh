@@ -24,6 +24,12 @@
 #   color      location "Print room", described by color.ppd: a colour printer
 #              with two-sided printing (printer-type has those bits)
 #
+# Besides testsupply, ServerBin has the backend testrecord (testrecord-
+# backend.sh): a queue made with "-v testrecord:DIR/received" keeps every
+# job's data and options in DIR/received (writable for the jobs' user) for
+# the tests to read. Job files are kept too (PreserveJobFiles): DIR/spool/
+# d<job>-001 is the document as it was sent.
+#
 # Once the queues exist, one job goes to "supplies" and the start waits until
 # the backend's report arrived, so the levels are there for every test; that
 # job stays in the completed jobs (PreserveJobHistory).
@@ -141,14 +147,16 @@ EOF
 
 prepare_folders() {
   rm -rf "$DIR"
-  mkdir -p "$DIR"/{root/ppd,root/ssl,bin/backend,bin/filter,spool/tmp,cache,state,log} ||
+  mkdir -p "$DIR"/{root/ppd,root/ssl,bin/backend,bin/filter,spool/tmp,cache,state,log,received} ||
     fail "cannot create $DIR"
+  chmod 1777 "$DIR/received"
   # cupsd finds cups-exec (which starts backends) and its notifiers here.
   ln -s /usr/lib/cups/daemon "$DIR/bin/daemon"
   ln -s /usr/lib/cups/notifier "$DIR/bin/notifier"
   # Backends run as the unprivileged user; cupsd runs only programs owned by
   # root and not writable by others.
   install -m 0755 "$HERE/testsupply-backend.sh" "$DIR/bin/backend/testsupply"
+  install -m 0755 "$HERE/testrecord-backend.sh" "$DIR/bin/backend/testrecord"
   chmod 0755 "$DIR" "$DIR/bin" "$DIR/bin/backend" "$DIR/bin/filter"
   if [ "$(id -u)" -eq 0 ]; then
     chown -R nobody:nogroup "$DIR/spool" "$DIR/cache" "$DIR/state" "$DIR/log"

@@ -877,15 +877,15 @@ protected:
 
 using Templates = ResourceModuleTest;
 
-TEST_F(Templates, EveryDialogIsAnExtendedTemplateInTheShellFont)
+TEST_F(Templates, EveryDialogIsAnExtendedTemplateInWindowsOwnDialogFont)
 {
     for (UINT id : kDialogs) {
         SCOPED_TRACE("dialog " + std::to_string(id));
         DialogTemplate t(id);
         ASSERT_TRUE(t.ok());
-        EXPECT_EQ(t.face(), "MS Shell Dlg");
+        EXPECT_EQ(t.face(), "MS Shell Dlg 2");
         EXPECT_EQ(t.pointSize(), 8);
-        EXPECT_TRUE(t.style() & DS_SETFONT);
+        EXPECT_EQ(t.style() & DS_SHELLFONT, (DWORD)DS_SHELLFONT);
     }
 }
 
@@ -893,12 +893,12 @@ TEST_F(Templates, PagesAreDisabledChildDialogsOfOneSize)
 {
     DialogTemplate first(kPages[0]);
     ASSERT_TRUE(first.ok());
-    const DWORD pageStyle = DS_SETFONT | WS_CHILD | WS_DISABLED | WS_CAPTION;
+    const DWORD pageStyle = DS_SHELLFONT | WS_CHILD | WS_DISABLED | WS_CAPTION;
     for (UINT id : kPages) {
         SCOPED_TRACE("page " + std::to_string(id));
         DialogTemplate t(id);
         ASSERT_TRUE(t.ok());
-        EXPECT_EQ(t.style() & ~(DWORD)DS_FIXEDSYS, pageStyle);
+        EXPECT_EQ(t.style(), pageStyle);
         EXPECT_EQ(t.cx(), first.cx());
         EXPECT_EQ(t.cy(), first.cy());
 
@@ -1153,12 +1153,15 @@ TEST_F(Controls, DriverNumberHasAnUpDownRightAfterItInTabOrder)
     EXPECT_EQ(SendMessageA(hSpin, UDM_GETBUDDY, 0, 0), (LRESULT)hEdit);
 }
 
-TEST_F(Controls, DriverApplyIsButtonOneOfThePage)
+TEST_F(Controls, DriverApplyIsButtonOneAndTheDefaultButtonOfThePage)
 {
     LiveDialog dlg(IDD_DRIVER_PAGE);
     HWND hApply = dlg.Item(IDOK);
     ASSERT_NE(hApply, (HWND)NULL);
-    EXPECT_EQ(ButtonType(hApply), (DWORD)BS_PUSHBUTTON) << "a default button would take Enter from the sheet";
+    EXPECT_EQ(ButtonType(hApply), (DWORD)BS_DEFPUSHBUTTON);
+    const LRESULT def = SendMessageA(dlg.hwnd(), DM_GETDEFID, 0, 0);
+    EXPECT_EQ(HIWORD(def), DC_HASDEFID);
+    EXPECT_EQ(LOWORD(def), IDOK);
     EXPECT_EQ(TextOf(hApply), Str(IDS_DRV_APPLY));
 }
 
@@ -1225,6 +1228,37 @@ TEST_F(Layout, NoControlsOverlapExceptInsideGroupBoxes)
                 EXPECT_TRUE(aHoldsB || bHoldsA) << "dialog " << id << ": controls " << GetDlgCtrlID(children[i])
                                                 << " and " << GetDlgCtrlID(children[j]) << " overlap";
             }
+        }
+    }
+}
+
+// Controls that the pages hide as soon as they are created.
+bool HiddenByThePage(UINT dialog, int id)
+{
+    return (dialog == IDD_REPORTS_PAGE && id == IDC_REPORT8_VARIANT) ||
+           (dialog == IDD_TASKS_PAGE && (id == IDC_TASK_FIRST_SPARE || id == IDC_TASKS_SPARE_NOTE));
+}
+
+TEST_F(Layout, GroupBoxesEndSevenUnitsBelowTheLastControlTheyShow)
+{
+    for (UINT id : kDialogs) {
+        DialogTemplate t(id);
+        ASSERT_TRUE(t.ok());
+        for (const TemplateItem& box : t.items()) {
+            if (box.cls != "Button" || (box.style & BS_TYPEMASK) != BS_GROUPBOX)
+                continue;
+            int lowest = -1;
+            for (const TemplateItem& item : t.items()) {
+                if (&item == &box || HiddenByThePage(id, item.id))
+                    continue;
+                if (item.x >= box.x && item.y >= box.y && item.x + item.cx <= box.x + box.cx &&
+                    item.y + item.cy <= box.y + box.cy && item.y + item.cy > lowest)
+                    lowest = item.y + item.cy;
+            }
+            ASSERT_GE(lowest, 0) << "dialog " << id << ": group box " << box.id << " holds nothing";
+            EXPECT_EQ(box.y + box.cy - lowest, 7) << "dialog " << id << ": group box " << box.id << " (\""
+                                                  << box.text << "\") ends " << box.y + box.cy - lowest
+                                                  << " units below the last control it shows";
         }
     }
 }
@@ -1427,6 +1461,22 @@ TEST_F(Strings, SheetTitleReadsHeadDashApplication)
     EXPECT_EQ(app.find(" - "), std::string::npos);
     EXPECT_NE(Upper(head), Upper(app));
     EXPECT_EQ(Mnemonic(Str(IDS_CLOSE)), 0) << "Escape closes the sheet; Close needs no access key";
+}
+
+TEST_F(Strings, TheMissingComponentIsNeverCalledByTheProgramsName)
+{
+    // The box that says the component is missing is titled with the
+    // program's name; wherever its text has those words, it means the
+    // program, spelled as the title spells it, not the component.
+    const std::string app = Str(IDS_APP_TITLE);
+    EXPECT_EQ(Str(IDS_NO_SERVICE_CAPTION), app);
+    const std::string text = Str(IDS_NO_SERVICE_TEXT);
+    size_t anyCase = 0, asTitled = 0;
+    for (size_t at = Upper(text).find(Upper(app)); at != std::string::npos; at = Upper(text).find(Upper(app), at + 1))
+        ++anyCase;
+    for (size_t at = text.find(app); at != std::string::npos; at = text.find(app, at + 1))
+        ++asTitled;
+    EXPECT_EQ(anyCase, asTitled) << text;
 }
 
 TEST_F(Strings, NoTextGivesAwayAModelCodeName)

@@ -1,9 +1,11 @@
 // InstallerTests.cpp - the NSIS installer (installer/ServiceApp.nsi), built by
 // this build into build/tests/package/ServiceApp-Setup.exe: a silent install
-// puts the shipped files under Program Files, writes the Modules entry of the
-// chosen language, registers the simulator, adds the Start menu shortcut and
-// the uninstall entry; the program starts from the installed folder; a silent
-// uninstall leaves nothing behind.
+// puts the shipped files (both device services among them) under Program
+// Files, writes the Modules entry of the chosen language, registers the
+// chosen device service (the simulator unless /SERVICE=ipp), adds the Start
+// menu shortcut and the uninstall entry; the program starts from the
+// installed folder; a silent uninstall unregisters it and leaves nothing
+// behind.
 //
 // Runs alone (RUN_SERIAL): it re-registers the simulator's class, which the
 // end-to-end tests use too, and restores build/bin's registration at the end.
@@ -140,9 +142,11 @@ protected:
         ::DeleteFileW(ShortcutPath(German()).c_str());
     }
 
-    // Installs silently with the arguments into dir, checks the installation,
+    // Installs silently with the arguments into dir, checks the installation
+    // (`service` is the device service's DLL it must have registered),
     // starts the program from it, uninstalls and checks nothing is left.
-    void InstallRunUninstall(const Language& language, const std::string& arguments, const std::string& dir)
+    void InstallRunUninstall(const Language& language, const std::string& arguments, const std::string& dir,
+                             const std::string& service = "DeviceSim.dll")
     {
         RemoveLeftovers(dir);
         ASSERT_FALSE(DirExists(dir)) << dir;
@@ -176,9 +180,11 @@ protected:
         }
         EXPECT_TRUE(FileExists(dir + "\\" + language.module));
 
-        // The simulator is registered from the installed folder.
-        EXPECT_TRUE(SameText(dir + "\\DeviceSim.dll",
-                             RegString(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", NULL)));
+        // The chosen device service is registered from the installed folder.
+        EXPECT_TRUE(SameText(dir + "\\" + service,
+                             RegString(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", NULL)))
+            << RegString(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", NULL);
+        EXPECT_EQ(service == "DeviceIpp.dll" ? "ipp" : "simulator", RegString(HKEY_LOCAL_MACHINE, kAppKey, "Service"));
         EXPECT_EQ("Apartment", RegString(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", "ThreadingModel"));
 
         // The Start menu shortcut starts the installed program.
@@ -222,7 +228,7 @@ protected:
             60000);
         EXPECT_FALSE(DirExists(dir)) << "left in " << dir << ":" << Listing(dir);
         EXPECT_FALSE(FileExists(shortcut)) << shortcut;
-        EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, kClassKey)) << "the simulator is still registered";
+        EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, kClassKey)) << service << " is still registered";
         EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
         EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kAppKey));
     }
@@ -313,3 +319,20 @@ TEST_F(Installer, FinishPageStartsTheProgramThroughTheUsersShellNotFromTheInstal
     EXPECT_FALSE(DirExists(dir)) << Listing(dir);
 }
 
+TEST_F(Installer, ServiceSwitchRegistersTheIppServiceAndUninstallRemovesIt)
+{
+    // The program starts with it as with the simulator: no printers answer
+    // here (no CUPS server on the default port), which is no error.
+    const std::string dir = SpecialFolder(CSIDL_PROGRAM_FILES) + "\\Device Service Test";
+    InstallRunUninstall(English(), " /SERVICE=ipp /D=" + dir, dir, "DeviceIpp.dll");
+}
+
+TEST_F(Installer, UnknownServiceEndsWithCodeFourAndInstallsNothing)
+{
+    const std::string dir = SpecialFolder(CSIDL_PROGRAM_FILES) + "\\Device Service Test";
+    RemoveLeftovers(dir);
+    const std::string setup = "\"" + SetupExe() + "\" /S /SERVICE=scanner /D=" + dir;
+    EXPECT_EQ(4, RunAndWait(setup, kSetupTimeout)) << setup;
+    EXPECT_FALSE(DirExists(dir));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}

@@ -26,8 +26,8 @@ const Language& German()
 
 const std::vector<std::string>& ShippedFiles()
 {
-    static const std::vector<std::string> files = {"ServiceApp.exe", "DeviceSim.dll", "lang\\ServiceRes.dll",
-                                                   "lang\\de\\ServiceRes.dll"};
+    static const std::vector<std::string> files = {"ServiceApp.exe", "DeviceSim.dll", "DeviceIpp.dll",
+                                                   "lang\\ServiceRes.dll", "lang\\de\\ServiceRes.dll"};
     return files;
 }
 

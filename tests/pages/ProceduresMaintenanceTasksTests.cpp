@@ -276,6 +276,26 @@ TEST(ProceduresPage, OptionsSurviveReactivationUntilAnotherDeviceBecomesCurrent)
     ExpectCleanAfterDestroy(service);
 }
 
+TEST(ProceduresPage, TheStatusBoxShowsAScrollBarOnlyForATextLongerThanTheBox)
+{
+    FakeDeviceService service;
+    service.currentIdentity = 0;
+    PageHarness<CProceduresPage> h(&service);
+    std::wstring longText;
+    for (int i = 0; i < 40; ++i)
+        longText += L"Line " + std::to_wstring(i) + L"\r\n";
+    const std::wstring texts[] = { L"Ready\r\nidle", longText, L"Ready" };
+    for (int i = 0; i < 3; ++i)
+    {
+        service.deviceText = texts[i];
+        service.currentIdentity = 10 + i;   // another device: the text is read anew
+        h.SwitchAwayAndBack();
+        EXPECT_EQ(i == 1, (::GetWindowLongA(h.Item(IDC_PROC_DEVICE_TEXT), GWL_STYLE) & WS_VSCROLL) != 0) << i;
+    }
+    h.Destroy();
+    ExpectCleanAfterDestroy(service);
+}
+
 TEST(ProceduresPage, DeviceTextIsEmptyWhenNullOrFailingAndCopesWithAHugeText)
 {
     FakeDeviceService service;

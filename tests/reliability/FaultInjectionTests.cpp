@@ -23,6 +23,7 @@
 
 #include "ReliabilityDriver.h"
 #include "lang/ServiceRes.h"
+#include "pages/DevicesPage.h"
 #include "pages/ProceduresPage.h"
 
 #include <stdio.h>
@@ -71,6 +72,26 @@ std::string Fmt(UINT nID, long a, long b = 0)
     char buf[1024] = "";
     snprintf(buf, sizeof(buf), ResourceText(nID).c_str(), a, b);
     return buf;
+}
+
+// A detail text of a megabyte as the Devices page shows it, cut to its
+// limit (the first 40 characters, as the observations note long texts).
+std::string CutDetail(const std::string& first40)
+{
+    return first40 + "...[" + std::to_string(CDevicesPage::kDetailTextLimit) + " chars]";
+}
+
+// A number as the Devices page shows it, without the locale's group separator.
+std::string Ungrouped(const std::string& text)
+{
+    char separator[8] = "";
+    ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, sizeof(separator));
+    const std::string sep = separator;
+    std::string digits = text;
+    for (size_t at = sep.empty() ? std::string::npos : digits.find(sep); at != std::string::npos;
+         at = digits.find(sep, at))
+        digits.erase(at, sep.size());
+    return digits;
 }
 
 std::string Title(const char* pszDevice)
@@ -271,13 +292,13 @@ const FaultCase kCases[] = {
          EXPECT_EQ(Title("Charlie"), V(obs, "p1.devices.down.title"));
      }},
     // Calls 1 to 6 fill the list; the 7th is the first selection's: its
-    // details stay as they were (empty), the next selection shows them.
+    // details show nothing, the next selection shows them.
     {"Item_fail_call7", "fault IServiceDevices.Item fail call=7\n", kSameSecondPass,
      [](const Observations& obs, const Observations&) {
          EXPECT_EQ("3", V(obs, "p1.devices.rows"));
          EXPECT_EQ(Title("Alpha"), V(obs, "p1.devices.shown.title"));
          EXPECT_EQ("", V(obs, "p1.devices.shown.detail1"));
-         EXPECT_EQ("0", V(obs, "p1.devices.shown.number"));
+         EXPECT_EQ("", V(obs, "p1.devices.shown.number"));
          EXPECT_EQ("Bravo one", V(obs, "p1.devices.down.detail1"));
      }},
     {"IServiceDevice_refuse", "fault IServiceDevice refuse\n", kOwnCheck | kNoDeviceTakes,
@@ -322,8 +343,7 @@ const FaultCase kCases[] = {
      [](const Observations& obs, const Observations&) { EXPECT_EQ("", V(obs, "p1.devices.down.detail1")); }},
     {"DetailText1_long", "fault IServiceDevice.DetailText1 long\n", kOwnCheck,
      [](const Observations& obs, const Observations&) {
-         EXPECT_EQ("Alpha one###############################...[1048576 chars]",
-                   V(obs, "p1.devices.shown.detail1"));
+         EXPECT_EQ(CutDetail("Alpha one###############################"), V(obs, "p1.devices.shown.detail1"));
          EXPECT_EQ("Bravo two", V(obs, "p2.devices.down.detail2"));
      }},
     {"DetailText2_fail", "fault IServiceDevice.DetailText2 fail\n", kOwnCheck,
@@ -332,8 +352,7 @@ const FaultCase kCases[] = {
      [](const Observations& obs, const Observations&) { EXPECT_EQ("", V(obs, "p1.devices.end.detail2")); }},
     {"DetailText2_long", "fault IServiceDevice.DetailText2 long\n", kOwnCheck,
      [](const Observations& obs, const Observations&) {
-         EXPECT_EQ("Alpha two###############################...[1048576 chars]",
-                   V(obs, "p1.devices.shown.detail2"));
+         EXPECT_EQ(CutDetail("Alpha two###############################"), V(obs, "p1.devices.shown.detail2"));
      }},
     {"DetailText3_fail", "fault IServiceDevice.DetailText3 fail\n", kOwnCheck,
      [](const Observations& obs, const Observations&) { EXPECT_EQ("", V(obs, "p1.devices.shown.detail3")); }},
@@ -341,8 +360,7 @@ const FaultCase kCases[] = {
      [](const Observations& obs, const Observations&) { EXPECT_EQ("", V(obs, "p1.devices.up.detail3")); }},
     {"DetailText3_long", "fault IServiceDevice.DetailText3 long\n", kOwnCheck,
      [](const Observations& obs, const Observations&) {
-         EXPECT_EQ("Charlie three###########################...[1048576 chars]",
-                   V(obs, "p1.devices.end.detail3"));
+         EXPECT_EQ(CutDetail("Charlie three###########################"), V(obs, "p1.devices.end.detail3"));
      }},
     // No id (0, -1, the extremes): no device can be made current or found.
     {"Id_fail", "fault IServiceDevice.Id fail\n", kOwnCheck | kNoDeviceTakes,
@@ -365,19 +383,20 @@ const FaultCase kCases[] = {
     // The type only picks an icon.
     {"Type_fail", "fault IServiceDevice.Type fail\n", kSame, NULL},
     {"Type_extremes", THREE_EXTREMES("IServiceDevice.Type"), kSame, NULL},
-    // A number not delivered keeps the previous one.
+    // A number not delivered shows nothing (never the previous device's).
     {"DetailNumber_fail", "fault IServiceDevice.DetailNumber fail\n", kOwnCheck,
      [](const Observations& obs, const Observations&) {
-         EXPECT_EQ("0", V(obs, "p1.devices.shown.number"));
-         EXPECT_EQ("0", V(obs, "p2.devices.down.number"));
+         EXPECT_EQ("", V(obs, "p1.devices.shown.number"));
+         EXPECT_EQ("", V(obs, "p2.devices.down.number"));
          EXPECT_EQ("Bravo one", V(obs, "p2.devices.down.detail1"));
      }},
     {"DetailNumber_extremes", EXTREMES("IServiceDevice.DetailNumber"), kSameSecondPass,
      [](const Observations& obs, const Observations&) {
+         // In the user's number format: the digits, grouped.
          EXPECT_EQ("0", V(obs, "p1.devices.shown.number"));
          EXPECT_EQ("-1", V(obs, "p1.devices.down.number"));
-         EXPECT_EQ("2147483647", V(obs, "p1.devices.up.number"));
-         EXPECT_EQ("-2147483648", V(obs, "p1.devices.end.number"));
+         EXPECT_EQ("2147483647", Ungrouped(V(obs, "p1.devices.up.number")));
+         EXPECT_EQ("-2147483648", Ungrouped(V(obs, "p1.devices.end.number")));
          EXPECT_EQ("11", V(obs, "p1.devices.home.number"));
      }},
     {"SetCurrentDevice_fail", "fault IDeviceService.SetCurrentDevice fail\n", kOwnCheck | kNoDeviceTakes,

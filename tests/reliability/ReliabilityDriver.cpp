@@ -78,6 +78,14 @@ AppRun::AppRun(const std::string& tag, const std::string& config) : m_session(ta
     m_hWorker = ::CreateThread(NULL, 0, SendWorker, this, 0, NULL);
 }
 
+AppRun::AppRun(const std::string& tag, const std::vector<std::string>& environment)
+    : m_session(tag), m_environment(environment), m_ownEnvironment(true)
+{
+    m_hGo = ::CreateEventA(NULL, FALSE, FALSE, NULL);
+    m_hDone = ::CreateEventA(NULL, FALSE, FALSE, NULL);
+    m_hWorker = ::CreateThread(NULL, 0, SendWorker, this, 0, NULL);
+}
+
 AppRun::~AppRun()
 {
     if (m_app.IsRunning())
@@ -114,7 +122,7 @@ void AppRun::NoteProblem(const std::string& text)
 
 bool AppRun::StartToSheet(const char* pszModel)
 {
-    if (!m_app.Start(std::string(), m_session.Environment()))
+    if (!m_app.Start(std::string(), m_ownEnvironment ? m_environment : m_session.Environment()))
     {
         NoteProblem("the program did not start");
         m_broken = true;
@@ -160,7 +168,7 @@ bool AppRun::StartToSheet(const char* pszModel)
 
 bool AppRun::StartExpectingBox(const std::string& caption)
 {
-    if (!m_app.Start(std::string(), m_session.Environment()))
+    if (!m_app.Start(std::string(), m_ownEnvironment ? m_environment : m_session.Environment()))
     {
         NoteProblem("the program did not start");
         return false;
@@ -284,8 +292,15 @@ LRESULT AppRun::Send(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     {
         char code[16];
         wsprintfA(code, "0x%04X", message);
-        NoteProblem((Alive() ? "hung" : "ended") + std::string(" while handling message ") + code +
-                    " after step \"" + m_lastStep + "\"");
+        std::string how = "hung";
+        DWORD exitCode = 0;
+        if (!Alive())
+        {
+            char text[48];
+            wsprintfA(text, "ended (exit code 0x%08lX)", m_app.WaitExit(0, &exitCode) ? exitCode : 0xFFFFFFFFul);
+            how = text;
+        }
+        NoteProblem(how + " while handling message " + code + " after step \"" + m_lastStep + "\"");
         m_broken = true;
         return 0;
     }
@@ -308,7 +323,11 @@ bool AppRun::Step(const std::string& name)
     // watches for it, so a step need not look for boxes.)
     if (!Alive())
     {
-        NoteProblem("the program ended after step \"" + name + "\"");
+        DWORD exitCode = 0;
+        char text[32] = "";
+        if (m_app.WaitExit(0, &exitCode))
+            wsprintfA(text, " (exit code 0x%08lX)", exitCode);
+        NoteProblem("the program ended" + std::string(text) + " after step \"" + name + "\"");
         m_broken = true;
         return false;
     }
@@ -717,7 +736,28 @@ void DriveDriver(AppRun& run, HWND hPage, Observations& obs, const std::string& 
 
 } // namespace
 
-void DriveAllPages(AppRun& run, Observations& obs, const std::string& pass, bool bFirstPass)
+namespace
+{
+
+// Selects row nRow with the keys a user would press.
+void SelectRow(AppRun& run, HWND hPage, Observations& obs, const std::string& pass, int nRow)
+{
+    Flow f(run, hPage, obs, pass + ".devices.");
+    HWND hList = ::GetDlgItem(hPage, IDC_DEVICE_LIST);
+    run.Key(hList, VK_HOME);
+    run.Step(f.m_prefix + "home");
+    for (int i = 0; i < nRow && !run.Broken(); ++i)
+    {
+        run.Key(hList, VK_DOWN);
+        run.Step(f.m_prefix + "down to row " + Num(nRow));
+    }
+    f.Note("selected", Num((long long)(int)run.Send(hList, LVM_GETNEXTITEM, (WPARAM)-1,
+                                                     MAKELPARAM(LVNI_SELECTED, 0))));
+    f.Note("title", run.Text(run.Sheet()));
+}
+
+void DrivePages(AppRun& run, Observations& obs, const std::string& pass, bool bFirstPass, int nRow,
+                const std::function<void(int)>& beforePage)
 {
     const int nPages = run.PageCount();
     obs[pass + ".pages"] = Num(nPages);
@@ -727,6 +767,15 @@ void DriveAllPages(AppRun& run, Observations& obs, const std::string& pass, bool
         const std::string name = run.Text(hPage);
         if (!run.Step(pass + " page " + Num(i) + " shown"))
             break;
+        if (nRow >= 0 && name == ResourceText(IDS_DEVICES_PAGE))
+        {
+            SelectRow(run, hPage, obs, pass, nRow);
+            if (beforePage)
+                beforePage(i);
+            continue;
+        }
+        if (beforePage)
+            beforePage(i);
 
         if (name == ResourceText(IDS_DEVICES_PAGE))
             DriveDevices(run, hPage, obs, pass, bFirstPass);
@@ -745,6 +794,19 @@ void DriveAllPages(AppRun& run, Observations& obs, const std::string& pass, bool
         else
             run.NoteProblem("page " + Num(i) + " has an unknown text \"" + Shorten(name) + "\"");
     }
+}
+
+} // namespace
+
+void DriveAllPages(AppRun& run, Observations& obs, const std::string& pass, bool bFirstPass)
+{
+    DrivePages(run, obs, pass, bFirstPass, -1, std::function<void(int)>());
+}
+
+void DriveAllPagesOnRow(AppRun& run, Observations& obs, const std::string& pass, int nRow,
+                        const std::function<void(int)>& beforePage)
+{
+    DrivePages(run, obs, pass, true, nRow, beforePage);
 }
 
 // ---------------------------------------------------------------------------

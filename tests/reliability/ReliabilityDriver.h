@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -41,6 +42,10 @@ class AppRun
 public:
     // config: the simulator's configuration (FleetConfig() plus fault lines).
     AppRun(const std::string& tag, const std::string& config);
+    // A run on whichever device service is registered, with `environment`
+    // ("NAME=value": its configuration, journal, ...) instead of the
+    // simulator's files.
+    AppRun(const std::string& tag, const std::vector<std::string>& environment);
     ~AppRun();
     AppRun(const AppRun&) = delete;
     AppRun& operator=(const AppRun&) = delete;
@@ -105,6 +110,8 @@ private:
     bool Crashed();
 
     e2e::SimSession m_session;
+    std::vector<std::string> m_environment;
+    bool m_ownEnvironment = false;
     e2e::AppProcess m_app;
     HWND m_hSheet = NULL;
     HWND m_hStartupDialog = NULL;
@@ -132,6 +139,13 @@ private:
 // 11, procedures B1, command 1 and the option procedure, maintenance, tasks, driver
 // settings change/apply/revert/defaults).
 void DriveAllPages(AppRun& run, Observations& obs, const std::string& pass, bool bFirstPass);
+
+// Selects row nRow of the device list (Home, then Down), then drives every
+// other page as the first pass does, pressing every button. beforePage (may
+// be empty) runs before each page with its tab index, the Devices page's
+// included, after the row was selected: a test changes the device there.
+void DriveAllPagesOnRow(AppRun& run, Observations& obs, const std::string& pass, int nRow,
+                        const std::function<void(int)>& beforePage);
 
 // Journal checks every run must pass: the simulator unloaded with no live
 // objects, nothing released once too often or used after release, every

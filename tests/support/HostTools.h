@@ -80,6 +80,27 @@ inline std::string CupsServer()
     return server != NULL ? server : "";
 }
 
+// Text without its trailing line ends.
+inline std::string Trimmed(std::string text)
+{
+    while (!text.empty() && (text[text.size() - 1] == '\n' || text[text.size() - 1] == '\r'))
+        text.erase(text.size() - 1);
+    return text;
+}
+
+// What ipptool says of a job of a queue: "job-name", "job-state" (its name:
+// "completed"), "sides", "document-format-supplied" (tests/deviceipp/get-job.test).
+inline std::string JobAttribute(const std::string& queue, long job, const std::string& attribute)
+{
+    std::string out;
+    char id[16];
+    sprintf(id, "%ld", job);
+    HostRun(std::string("ipptool -tv -d job=") + id + " ipp://$CUPS_SERVER/printers/" + queue
+                + " $DEVICEIPP_TEST_DATA/get-job.test | sed -n 's/^ *" + attribute + " ([^)]*) = //p' | head -n 1",
+            &out);
+    return Trimmed(out);
+}
+
 // A job default of a CUPS queue as ipptool reports it ("sides-default" ->
 // "one-sided"; enums by name, "print-quality-default" -> "normal"), "" when
 // the queue reports none.
@@ -90,9 +111,7 @@ inline std::string QueueDefault(const std::string& queue, const std::string& att
                 + " $DEVICEIPP_TEST_DATA/get-defaults.test | sed -n 's/^ *" + attribute
                 + " ([^)]*) = //p' | head -n 1",
             &out);
-    while (!out.empty() && (out[out.size() - 1] == '\n' || out[out.size() - 1] == '\r'))
-        out.erase(out.size() - 1);
-    return out;
+    return Trimmed(out);
 }
 
 } // namespace hosttools
