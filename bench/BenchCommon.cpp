@@ -61,13 +61,18 @@ std::string TempFile(const char* name)
 bool UseFleet(long count)
 {
     char name[64];
-    sprintf(name, "bench_fleet_%ld.ini", count);
+    if (count == kEmptyFleet)
+        sprintf(name, "bench_fleet_empty.ini");
+    else
+        sprintf(name, "bench_fleet_%ld.ini", count);
     const std::string config = TempFile(name);
     FILE* file = fopen(config.c_str(), "wb");
     if (!file)
         return false;
     if (count > 0)
         fprintf(file, "fleet generated %ld\n", count);
+    else if (count == kEmptyFleet)
+        fprintf(file, "fleet empty\n");
     else
         fprintf(file, "fleet builtin\n");
     fclose(file);

@@ -29,9 +29,11 @@ std::string BinDir();
 std::string TempFile(const char* name);
 
 // Points the simulator at a configuration file written here: `count`
-// generated devices, or the built-in fleet for 0. The state file is a fresh
-// one in the temporary folder and the journal is off. Applies to this process
-// and to the programs it starts from now on.
+// generated devices, the built-in fleet for 0, no devices at all for
+// kEmptyFleet. The state file is a fresh one in the temporary folder and the
+// journal is off. Applies to this process and to the programs it starts from
+// now on.
+const long kEmptyFleet = -1;
 bool UseFleet(long count);
 
 // Loads build/bin/DeviceSim.dll and creates the device service through its

@@ -152,6 +152,31 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
     }
 }
 
+static bool IsRadioButton(HWND hWnd)
+{
+    return (::SendMessageA(hWnd, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0;
+}
+
+// Sets a button's check state, unless it has that state already. Setting a
+// state is far from free: the button redraws itself, and a radio button also
+// rewrites its style (a checked radio button is the group's tab stop) and, if
+// automatic, walks its group to clear the others; an exchange that writes a
+// whole page of unchanged buttons spent most of its time there. A radio
+// button counts as set only when its tab stop agrees too, so that skipping
+// leaves it exactly as the message would have.
+static void SetCheckIfDifferent(HWND hWnd, WPARAM nCheck, bool bRadio)
+{
+    if ((WPARAM)::SendMessageA(hWnd, BM_GETCHECK, 0, 0) == nCheck)
+    {
+        if (!bRadio)
+            return;
+        const bool bTabStop = (::GetWindowLongA(hWnd, GWL_STYLE) & WS_TABSTOP) != 0;
+        if (bTabStop == (nCheck != BST_UNCHECKED))
+            return;
+    }
+    ::SendMessageA(hWnd, BM_SETCHECK, nCheck, 0);
+}
+
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
 {
     if (pDX->HasFailed())
@@ -162,12 +187,7 @@ void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
     if (pDX->m_bSaveAndValidate)
         value = (int)::SendMessageA(hWnd, BM_GETCHECK, 0, 0);
     else
-        ::SendMessageA(hWnd, BM_SETCHECK, (WPARAM)value, 0);
-}
-
-static bool IsRadioButton(HWND hWnd)
-{
-    return (::SendMessageA(hWnd, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0;
+        SetCheckIfDifferent(hWnd, (WPARAM)value, false);
 }
 
 void DDX_Radio(CDataExchange* pDX, int nIDC, int& value)
@@ -192,7 +212,7 @@ void DDX_Radio(CDataExchange* pDX, int nIDC, int& value)
             }
             else
             {
-                ::SendMessageA(hWnd, BM_SETCHECK, iButton == value ? BST_CHECKED : BST_UNCHECKED, 0);
+                SetCheckIfDifferent(hWnd, iButton == value ? BST_CHECKED : BST_UNCHECKED, true);
             }
             ++iButton;
         }

@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
 #include "lang/ServiceRes.h"
 #include "pages/PageSupport.h"
 #include "service/BstrText.h"
@@ -123,6 +125,50 @@ std::string ReadText(IServiceDevice* pDevice, Getter getter)
     (pDevice->*getter)(text.Out());
     return text.Ansi();
 }
+
+// The map's value is the device id itself, not a cell on the heap: a
+// pointer holds any 32-bit id, and a heap cell per device cost an allocation
+// and a free each and about 16 bytes per device.
+void* IdToValue(long nId)
+{
+    return reinterpret_cast<void*>(static_cast<INT_PTR>(nId));
+}
+
+long ValueToId(void* pValue)
+{
+    return static_cast<long>(reinterpret_cast<INT_PTR>(pValue));
+}
+
+// A row's text read back from the list into one buffer kept for every row of
+// a pass, grown when a text does not fit (the control cannot report a cell's
+// length), instead of a new string per row.
+class RowName
+{
+public:
+    RowName() : m_text(256, '\0') {}
+    LPCSTR Read(CListCtrl& list, int nRow, int nColumn)
+    {
+        for (;;)
+        {
+            LVITEMA item;
+            ZeroMemory(&item, sizeof(item));
+            item.iSubItem = nColumn;
+            item.cchTextMax = (int)m_text.size();
+            item.pszText = &m_text[0];
+            m_text[0] = '\0';
+            const int n = (int)list.SendMessage(LVM_GETITEMTEXTA, (WPARAM)nRow, (LPARAM)&item);
+            if (n < (int)m_text.size() - 1 || m_text.size() >= (1u << 26))
+            {
+                m_text[m_text.size() - 1] = '\0';
+                return m_text.c_str();
+            }
+            m_text.assign(m_text.size() * 4, '\0');
+        }
+    }
+
+private:
+    std::string m_text;
+};
 
 // A detail as its field shows it: at most CDevicesPage::kDetailTextLimit
 // units. The field is a one-line edit, which lays its whole text out on every
@@ -289,11 +335,7 @@ void CDevicesPage::LoadDeviceList()
                 m_listDevices.InsertItem(&row);
                 nMissesInARow = 0;
 
-                long* pCell = new long(nId);
-                void* pOld = NULL;
-                if (m_mapDeviceIds.Lookup(name.c_str(), pOld))
-                    delete static_cast<long*>(pOld);
-                m_mapDeviceIds.SetAt(name.c_str(), pCell);
+                m_mapDeviceIds.SetAt(name.c_str(), IdToValue(nId));
             }
         }
         VariantClear(&item);
@@ -302,15 +344,15 @@ void CDevicesPage::LoadDeviceList()
     // Second pass: the column texts of each row, found through the row's name.
     // Rows past the list's end do not exist: nothing to fill there.
     const int nRows = m_listDevices.GetItemCount();
+    RowName name;
     for (long i = 0; i < nCount && i < nRows; ++i)
     {
-        CString name = m_listDevices.GetItemText((int)i, m_nColName);
-        void* pCell = NULL;
-        if (!m_mapDeviceIds.Lookup(name, pCell) || pCell == NULL)
+        void* pValue = NULL;
+        if (!m_mapDeviceIds.Lookup(name.Read(m_listDevices, (int)i, m_nColName), pValue))
             continue;
         VARIANT item;
         InitItemVariant(item);
-        if (SUCCEEDED(m_pDevices->Item(*static_cast<long*>(pCell), &item)))
+        if (SUCCEEDED(m_pDevices->Item(ValueToId(pValue), &item)))
         {
             ComRef<IServiceDevice> device;
             if (SUCCEEDED(QueryDevice(item, device)) && device)
@@ -355,11 +397,11 @@ void CDevicesPage::SelectCurrentDevice()
     {
         const std::string name = currentName.Ansi();
         const int nRows = m_listDevices.GetItemCount();
+        RowName rowName;
         for (int i = 0; i < nRows; ++i)
         {
-            CString rowName = m_listDevices.GetItemText(i, m_nColName);
             if (_mbscmp(reinterpret_cast<const unsigned char*>(name.c_str()),
-                        reinterpret_cast<const unsigned char*>((LPCSTR)rowName)) == 0)
+                        reinterpret_cast<const unsigned char*>(rowName.Read(m_listDevices, i, m_nColName))) == 0)
             {
                 nRow = i;
                 break;
@@ -394,10 +436,10 @@ void CDevicesPage::ShowSelectedDevice()
 
     m_nCurrentRow = nSelected;
     CString name = m_listDevices.GetItemText(nSelected, m_nColName);
-    void* pCell = NULL;
-    if (!m_mapDeviceIds.Lookup(name, pCell) || pCell == NULL)
+    void* pValue = NULL;
+    if (!m_mapDeviceIds.Lookup(name, pValue))
         return;
-    m_nCurrentDeviceId = *static_cast<long*>(pCell);
+    m_nCurrentDeviceId = ValueToId(pValue);
 
     if (g_pDeviceService != NULL)
         g_pDeviceService->SetCurrentDevice(m_nCurrentDeviceId);
@@ -558,13 +600,5 @@ void CDevicesPage::OnDestroy()
 
 void CDevicesPage::FreeDeviceIds()
 {
-    POSITION pos = m_mapDeviceIds.GetStartPosition();
-    while (pos != NULL)
-    {
-        CString key;
-        void* pCell = NULL;
-        m_mapDeviceIds.GetNextAssoc(pos, key, pCell);
-        delete static_cast<long*>(pCell);
-    }
     m_mapDeviceIds.RemoveAll();
 }

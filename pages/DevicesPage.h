@@ -48,7 +48,7 @@ protected:
     void UpdateSheetTitle();
     // The image index for a device type.
     int GetTypeImage(long nType) const;
-    // Frees every id cell of m_mapDeviceIds and empties the map.
+    // Empties m_mapDeviceIds.
     void FreeDeviceIds();
     // Widens the last column to the list's right edge.
     void FitLastColumn();
@@ -57,7 +57,7 @@ protected:
     CString m_strDetailNumber;         // what shows of it: in the user's number format, empty when not given
     long m_nCurrentRow;
     long m_nCurrentDeviceId;
-    CMapStringToPtr m_mapDeviceIds;   // device name -> heap cell holding its 32-bit device id
+    CMapStringToPtr m_mapDeviceIds;   // device name -> its 32-bit device id, held in the pointer
     long m_nColText1;
     long m_nColText2;
     long m_nColName;

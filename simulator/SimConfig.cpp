@@ -51,7 +51,10 @@
 #include <limits.h>
 #include <stdlib.h>
 
+#include <cstddef>
+#include <iterator>
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -185,7 +188,7 @@ private:
     bool DeviceLine(const std::vector<Word>& words, int number, std::string& problem);
     bool FaultLine(const std::vector<Word>& words, int number, std::string& problem);
     void Skip(int number, const std::string& problem, const std::string& line);
-    bool AddDevices(const std::vector<SimDevice>& more, std::string& problem);
+    bool AddDevices(std::vector<SimDevice>& more, std::string& problem);
 
     std::string m_source;
     std::vector<SimDevice> m_fleet;
@@ -215,20 +218,24 @@ std::vector<SimDevice> ConfigReader::Read(const std::string& text)
         AddBuiltinFleet(m_fleet);
 
     // Ids inside 1..N would be mistaken for positions by Item.
-    std::vector<SimDevice> kept;
+    // The devices kept move down in place: no second copy of the fleet.
     const long size = static_cast<long>(m_fleet.size());
+    size_t kept = 0;
     for (size_t i = 0; i < m_fleet.size(); ++i) {
         if (m_fleet[i].id >= 1 && m_fleet[i].id <= size) {
             Skip(m_fleet[i].line, ComFormat("device id %ld lies in the position range 1..%ld",
                                             m_fleet[i].id, size), "");
             continue;
         }
-        kept.push_back(m_fleet[i]);
+        if (kept != i)
+            m_fleet[kept] = std::move(m_fleet[i]);
+        ++kept;
     }
+    m_fleet.erase(m_fleet.begin() + static_cast<std::ptrdiff_t>(kept), m_fleet.end());
     JournalLine(ComFormat("config: %s: %d lines, %ld skipped, %lu devices, %ld faults",
                           m_source.c_str(), number, m_skipped,
-                          static_cast<unsigned long>(kept.size()), m_faults));
-    return kept;
+                          static_cast<unsigned long>(kept), m_faults));
+    return std::move(m_fleet);
 }
 
 void ConfigReader::ReadLine(const std::string& line, int number)
@@ -272,7 +279,9 @@ void ConfigReader::Skip(int number, const std::string& problem, const std::strin
     ComReport(report);
 }
 
-bool ConfigReader::AddDevices(const std::vector<SimDevice>& more, std::string& problem)
+// Moves the devices of `more` into the fleet (a generated fleet of 50,000 is
+// tens of megabytes: copies of it stay in the process's peak memory).
+bool ConfigReader::AddDevices(std::vector<SimDevice>& more, std::string& problem)
 {
     std::set<long> adding;
     for (size_t i = 0; i < more.size(); ++i) {
@@ -282,7 +291,10 @@ bool ConfigReader::AddDevices(const std::vector<SimDevice>& more, std::string& p
         }
     }
     m_ids.insert(adding.begin(), adding.end());
-    m_fleet.insert(m_fleet.end(), more.begin(), more.end());
+    if (m_fleet.empty())
+        m_fleet.swap(more);
+    else
+        m_fleet.insert(m_fleet.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
     return true;
 }
 

@@ -2,6 +2,8 @@
 // settings; the built-in and generated fleets.
 #include "simulator/SimModel.h"
 
+#include <utility>
+
 #include "simulator/SimConfig.h"
 #include "simulator/SimFaults.h"
 #include "comserver/ComJournal.h"
@@ -168,7 +170,7 @@ void AddGeneratedFleet(std::vector<SimDevice>& fleet, long count)
         d.columnText1 = ComFormat("10.0.%ld.%ld", (i / 250) % 256, i % 250 + 1);
         d.detailNumber = (i * 7919) % 1000000;
         d.settingsName = ComFormat("GEN%05ld@NET", i + 1);
-        fleet.push_back(d);
+        fleet.push_back(std::move(d));
     }
 }
 

@@ -135,6 +135,33 @@ TEST_F(ExchangeTest, RadioGroupWithNoneCheckedReadsMinusOneAndMinusOneClearsIt)
     EXPECT_EQ(-1, dlg.m_nRadio);
 }
 
+TEST_F(ExchangeTest, WritingAgainPutsBackButtonsChangedBehindTheExchangeAndLeavesTheRest)
+{
+    dlg.m_bCheck = TRUE;
+    dlg.m_nRadio = 2;
+    ASSERT_TRUE(dlg.UpdateData(FALSE));
+    // The same values again: nothing to change, and nothing changes.
+    ASSERT_TRUE(dlg.UpdateData(FALSE));
+    EXPECT_TRUE(Checked(IDC_CHECK));
+    EXPECT_TRUE(Checked(IDC_RADIO3));
+    EXPECT_FALSE(Checked(IDC_RADIO1));
+    // Buttons changed without the exchange are written back, both ways.
+    ::CheckDlgButton(dlg.m_hWnd, IDC_CHECK, BST_UNCHECKED);
+    ::CheckDlgButton(dlg.m_hWnd, IDC_RADIO3, BST_UNCHECKED);
+    ::CheckDlgButton(dlg.m_hWnd, IDC_RADIO1, BST_CHECKED);
+    ASSERT_TRUE(dlg.UpdateData(FALSE));
+    EXPECT_TRUE(Checked(IDC_CHECK));
+    EXPECT_FALSE(Checked(IDC_RADIO1));
+    EXPECT_FALSE(Checked(IDC_RADIO2));
+    EXPECT_TRUE(Checked(IDC_RADIO3));
+    dlg.m_bCheck = FALSE;
+    dlg.m_nRadio = 0;
+    ASSERT_TRUE(dlg.UpdateData(FALSE));
+    EXPECT_FALSE(Checked(IDC_CHECK));
+    EXPECT_TRUE(Checked(IDC_RADIO1));
+    EXPECT_FALSE(Checked(IDC_RADIO3));
+}
+
 TEST_F(ExchangeTest, BadIntegerPromptsFocusesSelectsAndStopsTheExchange)
 {
     dlg.m_nInt = 1;
