@@ -4,6 +4,7 @@
 // library's (comserver/ComServer.h).
 #include "comserver/ComJournal.h"
 #include "comserver/ComServer.h"
+#include "comserver/ComServiceNames.h"
 #include "deviceipp/IppObjects.h"
 #include "deviceipp/PrinterMonitor.h"
 #include "ipp/IppHttp.h"
@@ -34,30 +35,13 @@ ComClassFactory* MakeFactory()
     return new (std::nothrow) CIppClassFactory();
 }
 
-const ComNamedIid kNames[] = {
-    { &CLSID_DeviceService, "CLSID_DeviceService" },
-    { &IID_IDeviceService, "IDeviceService" },
-    { &IID_IServiceDevices, "IServiceDevices" },
-    { &IID_IServiceDevice, "IServiceDevice" },
-    { &IID_IServiceReport, "IServiceReport" },
-    { &IID_IServiceReportOption, "IServiceReportOption" },
-    { &IID_IServiceAction, "IServiceAction" },
-    { &IID_IServiceMemory, "IServiceMemory" },
-    { &IID_IServiceDriverSettings, "IServiceDriverSettings" },
-    { &IID_IServiceTasks, "IServiceTasks" },
-    { &IID_IServiceProcedure, "IServiceProcedure" },
-    { &IID_IServiceProcedureOptions, "IServiceProcedureOptions" },
-    { &IID_IServiceCommand, "IServiceCommand" },
-    { NULL, NULL },
-};
-
 const ComServerInfo kServer = {
     &CLSID_DeviceService,
     "Device service for IPP printers",
     "Apartment",
     "DEVICEIPP_JOURNAL",
     "DeviceIpp",
-    kNames,
+    kDeviceServiceNames,
     MakeFactory,
     NULL,
 };

@@ -3,6 +3,7 @@
 // description and its class factory CSimClassFactory. The work is done by the
 // shared server library (comserver/ComServer.h).
 #include "comserver/ComServer.h"
+#include "comserver/ComServiceNames.h"
 #include "service/ServiceIds.h"
 #include "simulator/SimModel.h"
 #include "simulator/SimObjects.h"
@@ -51,30 +52,13 @@ ComClassFactory* MakeFactory()
     return new (std::nothrow) CSimClassFactory();
 }
 
-const ComNamedIid kNames[] = {
-    { &CLSID_DeviceService, "CLSID_DeviceService" },
-    { &IID_IDeviceService, "IDeviceService" },
-    { &IID_IServiceDevices, "IServiceDevices" },
-    { &IID_IServiceDevice, "IServiceDevice" },
-    { &IID_IServiceReport, "IServiceReport" },
-    { &IID_IServiceReportOption, "IServiceReportOption" },
-    { &IID_IServiceAction, "IServiceAction" },
-    { &IID_IServiceMemory, "IServiceMemory" },
-    { &IID_IServiceDriverSettings, "IServiceDriverSettings" },
-    { &IID_IServiceTasks, "IServiceTasks" },
-    { &IID_IServiceProcedure, "IServiceProcedure" },
-    { &IID_IServiceProcedureOptions, "IServiceProcedureOptions" },
-    { &IID_IServiceCommand, "IServiceCommand" },
-    { NULL, NULL },
-};
-
 const ComServerInfo kServer = {
     &CLSID_DeviceService,
     "Device service simulator",
     "Apartment",
     "DEVICESIM_JOURNAL",
     "DeviceSim",
-    kNames,
+    kDeviceServiceNames,
     MakeFactory,
     SimModel::Unload,
 };
