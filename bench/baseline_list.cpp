@@ -124,6 +124,35 @@ void SetText(HWND hList, int row, int column, const std::string& text)
     SetText(hList, row, column, text.c_str());
 }
 
+const char* CStr(const char* text) { return text; }
+const char* CStr(const std::string& text) { return text.c_str(); }
+
+// The rows as the page puts them in, redraw suspended: every row with its
+// name and image first, then the other columns' texts.
+template <class Row>
+void FillRows(HWND hList, const std::vector<Row>& rows)
+{
+    ::SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageA(hList, LVM_SETITEMCOUNT, (WPARAM)rows.size(), 0);
+    for (size_t i = 0; i < rows.size(); ++i)
+    {
+        LVITEMA item;
+        ZeroMemory(&item, sizeof(item));
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = (int)i;
+        item.pszText = const_cast<LPSTR>(CStr(rows[i].name));
+        item.iImage = TypeImage(rows[i].type);
+        ::SendMessageA(hList, LVM_INSERTITEMA, 0, (LPARAM)&item);
+    }
+    for (size_t i = 0; i < rows.size(); ++i)
+    {
+        SetText(hList, (int)i, 1, rows[i].text1);
+        SetText(hList, (int)i, 2, rows[i].text2);
+    }
+    ::SendMessageA(hList, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(hList, NULL, TRUE);
+}
+
 // Fills the list as the page does; returns the rows it holds afterwards.
 int Fill(HWND hList, HINSTANCE hRes, const std::vector<DeviceRow>& rows, HIMAGELIST& hImages)
 {
@@ -137,25 +166,7 @@ int Fill(HWND hList, HINSTANCE hRes, const std::vector<DeviceRow>& rows, HIMAGEL
     InsertColumn(hList, 1, "Address", 110);
     InsertColumn(hList, 2, "Status", 200);
 
-    ::SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageA(hList, LVM_SETITEMCOUNT, (WPARAM)rows.size(), 0);
-    for (size_t i = 0; i < rows.size(); ++i)
-    {
-        LVITEMA item;
-        ZeroMemory(&item, sizeof(item));
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = (int)i;
-        item.pszText = const_cast<LPSTR>(rows[i].name.c_str());
-        item.iImage = TypeImage(rows[i].type);
-        ::SendMessageA(hList, LVM_INSERTITEMA, 0, (LPARAM)&item);
-    }
-    for (size_t i = 0; i < rows.size(); ++i)
-    {
-        SetText(hList, (int)i, 1, rows[i].text1);
-        SetText(hList, (int)i, 2, rows[i].text2);
-    }
-    ::SendMessageA(hList, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(hList, NULL, TRUE);
+    FillRows(hList, rows);
     return (int)::SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0);
 }
 
@@ -203,25 +214,7 @@ void FillAsPage(HWND hList)
     InsertColumn(hList, 2, "Status", 170);
 
     const std::vector<ShownRow>& rows = *g_shown.rows;
-    ::SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageA(hList, LVM_SETITEMCOUNT, (WPARAM)rows.size(), 0);
-    for (size_t i = 0; i < rows.size(); ++i)
-    {
-        LVITEMA item;
-        ZeroMemory(&item, sizeof(item));
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = (int)i;
-        item.pszText = const_cast<LPSTR>(rows[i].name);
-        item.iImage = TypeImage(rows[i].type);
-        ::SendMessageA(hList, LVM_INSERTITEMA, 0, (LPARAM)&item);
-    }
-    for (size_t i = 0; i < rows.size(); ++i)
-    {
-        SetText(hList, (int)i, 1, rows[i].text1);
-        SetText(hList, (int)i, 2, rows[i].text2);
-    }
-    ::SendMessageA(hList, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(hList, NULL, TRUE);
+    FillRows(hList, rows);
 }
 
 LRESULT CALLBACK ShownProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
