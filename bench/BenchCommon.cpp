@@ -155,6 +155,25 @@ SIZE_T PeakWorkingSet(HANDLE hProcess)
     return counters.PeakWorkingSetSize;
 }
 
+double HeapBytesInUse()
+{
+    HANDLE heaps[256];
+    const DWORD count = ::GetProcessHeaps(256, heaps);
+    double bytes = 0.0;
+    for (DWORD i = 0; i < count && i < 256; ++i)
+    {
+        if (!::HeapLock(heaps[i]))
+            continue;
+        PROCESS_HEAP_ENTRY entry;
+        ZeroMemory(&entry, sizeof(entry));
+        while (::HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                bytes += (double)entry.cbData;
+        ::HeapUnlock(heaps[i]);
+    }
+    return bytes;
+}
+
 void AppendResult(const char* path, const std::string& key, double value)
 {
     FILE* file = fopen(path, "ab");

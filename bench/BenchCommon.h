@@ -55,6 +55,10 @@ bool ReadRows(IDeviceService* pService, std::vector<DeviceRow>& rows);
 
 // Peak working set of a process in bytes (0 when unknown).
 SIZE_T PeakWorkingSet(HANDLE hProcess);
+// The bytes of every heap block this process holds (the busy blocks of all
+// its heaps, walked): what the program's allocations take, whatever the
+// heap's layout leaves around them as free or resident space.
+double HeapBytesInUse();
 
 // Result lines "key value" appended to a file, read back by the driver.
 void AppendResult(const char* path, const std::string& key, double value);

@@ -505,9 +505,11 @@ int main(int argc, char** argv)
             }
             Pump();
             HIMAGELIST hImages = NULL;
+            const double heapBefore = rep == 0 ? HeapBytesInUse() : 0.0;
             const double start = NowMs();
             const int filled = Fill(hList, hRes, rows, hImages);
             const double filledAt = NowMs();
+            const double heapAfter = rep == 0 ? HeapBytesInUse() : 0.0;
             // Shown as the sheet shows its page, then painted.
             if (hParent != hHost)
                 ::ShowWindow(hParent, SW_SHOWNOACTIVATE);
@@ -526,6 +528,11 @@ int main(int argc, char** argv)
                 AppendResult(resultFile, key, filledAt - start);
                 sprintf(key, "%s.pump.%ld", kind, count);
                 AppendResult(resultFile, key, pumpedAt - start);
+                if (rep == 0)
+                {
+                    sprintf(key, "%s.heap.%ld", kind, count);
+                    AppendResult(resultFile, key, heapAfter - heapBefore);
+                }
             }
             ::DestroyWindow(hHost);
             ImageList_Destroy(hImages);

@@ -162,9 +162,11 @@ int main(int argc, char** argv)
             CPropertySheet sheet("Bench");
             sheet.AddPage(&page);
             sheet.m_psh.dwFlags |= PSH_NOAPPLYNOW;
+            const double heapBefore = rep == 0 ? HeapBytesInUse() : 0.0;
             const double start = NowMs();
             const BOOL created = sheet.Create();
             const double createdAt = NowMs();
+            const double heapAfter = rep == 0 ? HeapBytesInUse() : 0.0;
             Pump();
             const double pumpedAt = NowMs();
             if (!created || page.Rows() != count)
@@ -181,6 +183,12 @@ int main(int argc, char** argv)
                 AppendResult(resultFile, key, createdAt - start);
                 sprintf(key, "page.pump.%ld", count);
                 AppendResult(resultFile, key, pumpedAt - start);
+                if (rep == 0)
+                {
+                    // What the sheet with the loaded page holds (the walks are not timed).
+                    sprintf(key, "page.heap.%ld", count);
+                    AppendResult(resultFile, key, heapAfter - heapBefore);
+                }
             }
             sheet.DestroyWindow();
             Pump();
