@@ -405,6 +405,10 @@ BOOL CDriverHackerPage::OnSetActive()
             m_pSettings->SetDevice(deviceName.Get());
             LoadSettings();
             EnableApplyButtons(FALSE);
+            // LoadSettings has put the new device's settings into the
+            // controls: the class library's exchange would only read them back.
+            m_bFirstSetActive = FALSE;
+            return TRUE;
         }
     }
     return CPropertyPage::OnSetActive();
