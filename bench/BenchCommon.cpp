@@ -104,43 +104,43 @@ IDeviceService* CreateSimulator()
     return SUCCEEDED(hr) ? pService : NULL;
 }
 
-bool ReadRows(IDeviceService* pService, std::vector<DeviceRow>& rows)
+bool OpenDeviceList(IDeviceService* pService, ComRef<IServiceDevices>& devices, long& count)
 {
-    rows.clear();
+    count = 0;
     ComRef<IUnknown> object;
     if (FAILED(pService->GetDevices(object.Out())) || !object)
         return false;
-    ComRef<IServiceDevices> devices;
     if (FAILED(devices.QueryFrom(object.Get(), IID_IServiceDevices)) || !devices)
         return false;
-    long count = 0;
     devices->Count(&count);
+    return true;
+}
+
+bool ReadRows(IDeviceService* pService, std::vector<DeviceRow>& rows)
+{
+    rows.clear();
+    ComRef<IServiceDevices> devices;
+    long count = 0;
+    if (!OpenDeviceList(pService, devices, count))
+        return false;
     rows.reserve((size_t)count);
     for (long i = 1; i <= count; ++i)
     {
-        VARIANT item;
-        ::VariantInit(&item);
-        if (SUCCEEDED(devices->Item(i, &item)))
-        {
-            ComRef<IServiceDevice> device;
-            if (SUCCEEDED(device.QueryFrom(item.punkVal, IID_IServiceDevice)) && device)
-            {
-                DeviceRow row;
-                BstrHolder text;
-                device->Name(text.Out());
-                row.name = text.Ansi();
-                device->ColumnText1(text.Out());
-                row.text1 = text.Ansi();
-                device->ColumnText2(text.Out());
-                row.text2 = text.Ansi();
-                row.id = 0;
-                row.type = 0;
-                device->Id(&row.id);
-                device->Type(&row.type);
-                rows.push_back(row);
-            }
-        }
-        ::VariantClear(&item);
+        WithDevice(devices.Get(), i, [&rows](IServiceDevice* device) {
+            DeviceRow row;
+            BstrHolder text;
+            device->Name(text.Out());
+            row.name = text.Ansi();
+            device->ColumnText1(text.Out());
+            row.text1 = text.Ansi();
+            device->ColumnText2(text.Out());
+            row.text2 = text.Ansi();
+            row.id = 0;
+            row.type = 0;
+            device->Id(&row.id);
+            device->Type(&row.type);
+            rows.push_back(row);
+        });
     }
     return (long)rows.size() == count;
 }

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "service/ComRef.h"
 #include "service/DeviceService.h"
+#include "service/ServiceIds.h"
 
 namespace bench
 {
@@ -39,6 +41,31 @@ bool UseFleet(long count);
 // Loads build/bin/DeviceSim.dll and creates the device service through its
 // class factory, without the registry. NULL on failure.
 IDeviceService* CreateSimulator();
+
+// The service's device list (GetDevices, as IServiceDevices) and its count;
+// false when the service gives none.
+bool OpenDeviceList(IDeviceService* pService, ComRef<IServiceDevices>& devices, long& count);
+
+// A device as the Devices page asks for it (Item, then its IServiceDevice),
+// handed to use(device); false when the service gave none.
+template <class Use>
+bool WithDevice(IServiceDevices* devices, long index, Use use)
+{
+    VARIANT item;
+    ::VariantInit(&item);
+    bool found = false;
+    if (SUCCEEDED(devices->Item(index, &item)))
+    {
+        ComRef<IServiceDevice> device;
+        if (SUCCEEDED(device.QueryFrom(item.punkVal, IID_IServiceDevice)) && device)
+        {
+            use(device.Get());
+            found = true;
+        }
+    }
+    ::VariantClear(&item);
+    return found;
+}
 
 // One row of the device list, as the Devices page shows it.
 struct DeviceRow

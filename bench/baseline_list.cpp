@@ -333,39 +333,24 @@ int MeasureService(const char* resultFile, long count)
         return 1;
     // Everything the page asks of every device, as it asks it; nothing kept.
     {
-        ComRef<IUnknown> object;
         ComRef<IServiceDevices> devices;
         long n = 0;
-        if (SUCCEEDED(pService->GetDevices(object.Out())) && SUCCEEDED(devices.QueryFrom(object.Get(), IID_IServiceDevices)))
-            devices->Count(&n);
-        for (int pass = 0; pass < 2; ++pass)
+        if (OpenDeviceList(pService, devices, n))
         {
             for (long i = 1; i <= n; ++i)
-            {
-                VARIANT item;
-                ::VariantInit(&item);
-                if (SUCCEEDED(devices->Item(i, &item)))
-                {
-                    ComRef<IServiceDevice> device;
-                    if (SUCCEEDED(device.QueryFrom(item.punkVal, IID_IServiceDevice)) && device)
-                    {
-                        BstrHolder text;
-                        long number = 0;
-                        if (pass == 0)
-                        {
-                            device->Name(text.Out());
-                            device->Id(&number);
-                            device->Type(&number);
-                        }
-                        else
-                        {
-                            device->ColumnText1(text.Out());
-                            device->ColumnText2(text.Out());
-                        }
-                    }
-                }
-                ::VariantClear(&item);
-            }
+                WithDevice(devices.Get(), i, [](IServiceDevice* device) {
+                    BstrHolder text;
+                    long number = 0;
+                    device->Name(text.Out());
+                    device->Id(&number);
+                    device->Type(&number);
+                });
+            for (long i = 1; i <= n; ++i)
+                WithDevice(devices.Get(), i, [](IServiceDevice* device) {
+                    BstrHolder text;
+                    device->ColumnText1(text.Out());
+                    device->ColumnText2(text.Out());
+                });
         }
     }
     char key[64];

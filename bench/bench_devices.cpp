@@ -67,52 +67,34 @@ void Pump()
 double TimeServiceCalls(IDeviceService* pService)
 {
     const double start = NowMs();
-    ComRef<IUnknown> object;
     ComRef<IServiceDevices> devices;
-    if (FAILED(pService->GetDevices(object.Out())) || FAILED(devices.QueryFrom(object.Get(), IID_IServiceDevices)))
-        return -1.0;
     long count = 0;
-    devices->Count(&count);
+    if (!OpenDeviceList(pService, devices, count))
+        return -1.0;
     std::vector<long> ids;
     ids.reserve((size_t)count);
     size_t chars = 0;
-    for (long i = 0; i < count; ++i)
+    for (long i = 1; i <= count; ++i)
     {
-        VARIANT item;
-        ::VariantInit(&item);
-        if (SUCCEEDED(devices->Item(i + 1, &item)))
-        {
-            ComRef<IServiceDevice> device;
-            if (SUCCEEDED(device.QueryFrom(item.punkVal, IID_IServiceDevice)) && device)
-            {
-                BstrHolder name;
-                device->Name(name.Out());
-                chars += name.Ansi().size();
-                long id = 0, type = 0;
-                device->Id(&id);
-                device->Type(&type);
-                ids.push_back(id);
-            }
-        }
-        ::VariantClear(&item);
+        WithDevice(devices.Get(), i, [&](IServiceDevice* device) {
+            BstrHolder name;
+            device->Name(name.Out());
+            chars += name.Ansi().size();
+            long id = 0, type = 0;
+            device->Id(&id);
+            device->Type(&type);
+            ids.push_back(id);
+        });
     }
     for (long id : ids)
     {
-        VARIANT item;
-        ::VariantInit(&item);
-        if (SUCCEEDED(devices->Item(id, &item)))
-        {
-            ComRef<IServiceDevice> device;
-            if (SUCCEEDED(device.QueryFrom(item.punkVal, IID_IServiceDevice)) && device)
-            {
-                BstrHolder text;
-                device->ColumnText1(text.Out());
-                chars += text.Ansi().size();
-                device->ColumnText2(text.Out());
-                chars += text.Ansi().size();
-            }
-        }
-        ::VariantClear(&item);
+        WithDevice(devices.Get(), id, [&chars](IServiceDevice* device) {
+            BstrHolder text;
+            device->ColumnText1(text.Out());
+            chars += text.Ansi().size();
+            device->ColumnText2(text.Out());
+            chars += text.Ansi().size();
+        });
     }
     const double elapsed = NowMs() - start;
     return chars > 0 ? elapsed : -1.0;
