@@ -40,8 +40,9 @@
 //
 // The device service's share of a process's memory: the simulator with the
 // driver's fleet, loaded and asked everything the page asks of every device,
-// nothing kept; records service.anon.<count> (the process's resident private
-// memory, the host's RssAnon) and service.peakws.<count> (its peak working set).
+// nothing kept; records service.peakws.<count> (its peak working set). (Its
+// resident private memory cannot be read from inside: under Wine the path
+// /proc/self names the Wine server, which opens the file, not this process.)
 
 #include <windows.h>
 #include <commctrl.h>
@@ -309,22 +310,6 @@ bool ReadRowsFile(const char* path, std::vector<char>& buffer, std::vector<Shown
     return true;
 }
 
-// A figure of this process's /proc status in bytes ("RssAnon", "VmHWM"); 0 when unknown.
-double ProcStatus(const char* field)
-{
-    FILE* file = fopen("Z:\\proc\\self\\status", "rb");
-    if (!file)
-        return 0.0;
-    char line[256];
-    const size_t length = strlen(field);
-    double bytes = 0.0;
-    while (fgets(line, sizeof(line), file))
-        if (strncmp(line, field, length) == 0 && line[length] == ':')
-            bytes = atof(line + length + 1) * 1024.0;
-    fclose(file);
-    return bytes;
-}
-
 int MeasureService(const char* resultFile, long count)
 {
     ::CoInitialize(NULL);
@@ -354,8 +339,6 @@ int MeasureService(const char* resultFile, long count)
         }
     }
     char key[64];
-    sprintf(key, "service.anon.%ld", count);
-    AppendResult(resultFile, key, ProcStatus("RssAnon"));
     sprintf(key, "service.peakws.%ld", count);
     AppendResult(resultFile, key, (double)PeakWorkingSet(::GetCurrentProcess()));
     pService->Release();

@@ -450,7 +450,7 @@ struct ShownResult
 {
     std::map<long, std::vector<double>> app, bare;       // by count (0: the empty fleet)
     std::map<long, std::vector<double>> appPeak, barePeak, appPrivate, barePrivate;
-    Samples service;    // the device service's memory alone: service.anon.<count>, service.peakws.<count>
+    Samples service;    // the device service's memory alone: service.peakws.<count>
     int failures = 0;
 };
 
