@@ -41,8 +41,8 @@
 // The device service's share of a process's memory: the simulator with the
 // driver's fleet, loaded and asked everything the page asks of every device,
 // nothing kept; records service.peakws.<count> (its peak working set). (Its
-// resident private memory cannot be read from inside: under Wine the path
-// /proc/self names the Wine server, which opens the file, not this process.)
+// resident private memory is not read from inside: under Wine, reading
+// Z:\proc\self\status from a program gives the Wine server's status.)
 
 #include <windows.h>
 #include <commctrl.h>
