@@ -55,6 +55,9 @@ public:
     // UTF-8 text to a new BSTR in *out.
     HRESULT HandString(BSTR* out, const std::string& text);
     HRESULT HandNumber(long* out, long value);
+    // A VT_I4 in *out (what the caller left there is not ours to free);
+    // `note` follows the value in the journal.
+    HRESULT HandVariant(VARIANT* out, long value, const std::string& note = std::string());
     // Hands out `made` (its one reference goes to the caller).
     HRESULT HandObject(IUnknown** out, ComObject* made);
 };

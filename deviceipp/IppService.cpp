@@ -69,6 +69,15 @@ HRESULT IppCall::HandNumber(long* out, long value)
     return Done(S_OK);
 }
 
+HRESULT IppCall::HandVariant(VARIANT* out, long value, const std::string& note)
+{
+    VariantInit(out);
+    out->vt = VT_I4;
+    out->lVal = value;
+    Out(ComFormat("value=%ld", value) + (note.empty() ? "" : " " + note));
+    return Done(S_OK);
+}
+
 HRESULT IppCall::HandObject(IUnknown** out, ComObject* made)
 {
     *out = made->Unknown();

@@ -345,12 +345,7 @@ HRESULT CIppMemory::ReadValue(long location, VARIANT* pValue)
     long value = 0;
     if (!ReadLocation(location, numbers, value))
         return call.Done(DEVIPP_E_NOTREPORTED);
-    // An out VARIANT: whatever the caller left in it is not ours to free.
-    VariantInit(pValue);
-    pValue->vt = VT_I4;
-    pValue->lVal = value;
-    call.Out(ComFormat("value=%ld (%s)", value, LocationName(location, numbers.facts).c_str()));
-    return call.Done(S_OK);
+    return call.HandVariant(pValue, value, "(" + LocationName(location, numbers.facts) + ")");
 }
 
 HRESULT CIppMemory::WriteValue(long location, VARIANT value)
@@ -375,9 +370,5 @@ HRESULT CIppMemory::GetDefaultValue(long location, VARIANT* pValue)
     long value = 0;
     if (!LocationDefault(location, value))
         return call.Done(E_INVALIDARG);
-    VariantInit(pValue);
-    pValue->vt = VT_I4;
-    pValue->lVal = value;
-    call.Out(ComFormat("value=%ld", value));
-    return call.Done(S_OK);
+    return call.HandVariant(pValue, value);
 }

@@ -3,6 +3,7 @@
 #include "deviceipp/PrinterModel.h"
 
 #include "comserver/ComJournal.h"
+#include "deviceipp/DeviceIppResults.h"
 #include "ipp/IppHttp.h"
 #include "ipp/IppResults.h"
 
@@ -163,6 +164,11 @@ void ParsePrinterFacts(const ipp::Group& printer, PrinterFacts& out)
         out.upTime = seconds;
 }
 
+HRESULT NotReachableResult(const PrinterView& printer)
+{
+    return AuthFailure(printer.lastResult) ? printer.lastResult : DEVIPP_E_NOTREACHABLE;
+}
+
 std::string StateWord(const PrinterView& printer, DWORD now)
 {
     if (!printer.Reachable()) {
@@ -312,7 +318,7 @@ std::string FailureText(HRESULT hr)
         return "the connection broke off";
     if (hr == IPP_E_SECURE)
         return "its certificate was refused";
-    if (hr == IPP_E_AUTH || hr == IPP_E_NOTAUTHORIZED)
+    if (AuthFailure(hr))
         return "it asks for authentication (store credentials for it in the Windows credential store)";
     if (hr == IPP_E_NOTFOUND)
         return "the server no longer has this printer";

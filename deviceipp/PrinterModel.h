@@ -94,6 +94,11 @@ struct PrinterView
     bool Reachable() const { return answered && lastResult == S_OK && !gone; }
 };
 
+// What a call that needs a printer which does not answer now fails with: the
+// authentication failure when the printer asked for credentials, else
+// DEVIPP_E_NOTREACHABLE.
+HRESULT NotReachableResult(const PrinterView& printer);
+
 // How long a printer may take with its first answer before it counts as not
 // reachable (until then it shows "Connecting").
 const DWORD kFirstAnswerGraceMs = 400;

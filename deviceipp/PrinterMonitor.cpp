@@ -694,9 +694,7 @@ HRESULT PrinterMonitor::WritePrinterSetting(long id, int which, long value, std:
     // Nothing is sent to a printer that does not answer now; one that asks
     // for authentication says so.
     if (!printer.Reachable())
-        return printer.lastResult == IPP_E_AUTH || printer.lastResult == IPP_E_NOTAUTHORIZED
-                   ? printer.lastResult
-                   : DEVIPP_E_NOTREACHABLE;
+        return NotReachableResult(printer);
     ipp::JobDefaults change;
     std::string described;
     const HRESULT plan = PlanWrite(which, value, printer.facts, change, described);

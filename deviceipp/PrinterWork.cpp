@@ -249,9 +249,7 @@ HRESULT PrinterMonitor::ViewWork(long id, const Work& work, const WorkOptions& o
     if (work.kind != WORK_DOCUMENT)
         return DEVIPP_E_NOTAVAILABLE;
     if (!printer.Reachable())
-        return printer.lastResult == IPP_E_AUTH || printer.lastResult == IPP_E_NOTAUTHORIZED
-                   ? printer.lastResult
-                   : DEVIPP_E_NOTREACHABLE;
+        return NotReachableResult(printer);
     std::string viewer;
     if (!FindPdfViewer(viewer))
         return DEVIPP_E_NOVIEWER;
@@ -301,9 +299,7 @@ HRESULT PrinterMonitor::AskNumbersOf(long id, bool withJobs, PrinterNumbers& out
         return DEVIPP_E_UNKNOWNDEVICE;
     note = "printer=" + printer.uri;
     if (!printer.Reachable())
-        return printer.lastResult == IPP_E_AUTH || printer.lastResult == IPP_E_NOTAUTHORIZED
-                   ? printer.lastResult
-                   : DEVIPP_E_NOTREACHABLE;
+        return NotReachableResult(printer);
     const ipp::Client client(Options(printer.acceptSelfSigned), m_userName);
     HRESULT hr = AskFresh(client, printer, false, out.facts, NULL);
     if (FAILED(hr) || !withJobs)

@@ -9,11 +9,17 @@ namespace {
 
 const char kCommandFormat[] = "application/vnd.cups-command";
 
-Work Document(const char* what, docgen::DocumentKind document, bool needsJobs)
+Work Operation(WorkKind kind, const char* what)
 {
     Work work;
-    work.kind = WORK_DOCUMENT;
+    work.kind = kind;
     work.what = what;
+    return work;
+}
+
+Work Document(const char* what, docgen::DocumentKind document, bool needsJobs)
+{
+    Work work = Operation(WORK_DOCUMENT, what);
     work.document = document;
     work.needsJobs = needsJobs;
     return work;
@@ -21,19 +27,9 @@ Work Document(const char* what, docgen::DocumentKind document, bool needsJobs)
 
 Work Command(const char* what, const char* command, const char* keyword)
 {
-    Work work;
-    work.kind = WORK_COMMAND;
-    work.what = what;
+    Work work = Operation(WORK_COMMAND, what);
     work.command = command;
     work.commandKeyword = keyword;
-    return work;
-}
-
-Work Operation(WorkKind kind, const char* what)
-{
-    Work work;
-    work.kind = kind;
-    work.what = what;
     return work;
 }
 
@@ -182,9 +178,7 @@ HRESULT CanDo(const Work& work, const PrinterView& printer, docgen::FormatChoice
     if (work.kind == WORK_NONE)
         return DEVIPP_E_NOTAVAILABLE;
     if (!printer.Reachable())
-        return printer.lastResult == IPP_E_AUTH || printer.lastResult == IPP_E_NOTAUTHORIZED
-                   ? printer.lastResult
-                   : DEVIPP_E_NOTREACHABLE;
+        return NotReachableResult(printer);
     const PrinterFacts& facts = printer.facts;
     const ipp::PrinterStatus& status = facts.status;
     const bool accepting = status.state != ipp::kPrinterStopped
