@@ -54,6 +54,7 @@
 #include <vector>
 
 #include "bench/BenchCommon.h"
+#include "pages/IconImages.h"
 #include "service/BstrText.h"
 #include "service/ComRef.h"
 #include "service/ServiceIds.h"
@@ -154,14 +155,33 @@ void FillRows(HWND hList, const std::vector<Row>& rows)
     ::InvalidateRect(hList, NULL, TRUE);
 }
 
+// The page's image list: 32-bit with a mask at the system's small icon
+// size, made as the page makes it (the icons' exact images in one go where
+// they have them, else each icon loaded at that size and added).
+HIMAGELIST PageImageList(HINSTANCE hRes)
+{
+    const int cx = ::GetSystemMetrics(SM_CXSMICON);
+    const int cy = ::GetSystemMetrics(SM_CYSMICON);
+    HIMAGELIST hImages = ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 4, 4);
+    static const UINT kIcons[] = {IDI_DEVICE_TYPE1, IDI_DEVICE_TYPE2, IDI_DEVICE_TYPE3, IDI_DEVICE_TYPE0};
+    if (!AddExactIconImages(hImages, hRes, kIcons, 4, cx, cy))
+    {
+        for (UINT id : kIcons)
+        {
+            HICON hIcon = (HICON)::LoadImageA(hRes, MAKEINTRESOURCEA(id), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR);
+            ImageList_AddIcon(hImages, hIcon);
+            if (hIcon)
+                ::DestroyIcon(hIcon);
+        }
+    }
+    return hImages;
+}
+
 // Fills the list as the page does; returns the rows it holds afterwards.
 int Fill(HWND hList, HINSTANCE hRes, const std::vector<DeviceRow>& rows, HIMAGELIST& hImages)
 {
     ::SendMessageA(hList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-    hImages = ImageList_Create(16, 16, ILC_MASK, 4, 4);
-    static const UINT kIcons[] = {IDI_DEVICE_TYPE1, IDI_DEVICE_TYPE2, IDI_DEVICE_TYPE3, IDI_DEVICE_TYPE0};
-    for (UINT id : kIcons)
-        ImageList_AddIcon(hImages, ::LoadIconA(hRes, MAKEINTRESOURCEA(id)));
+    hImages = PageImageList(hRes);
     ::SendMessageA(hList, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)hImages);
     InsertColumn(hList, 0, "Name", 200);
     InsertColumn(hList, 1, "Address", 110);
@@ -193,22 +213,11 @@ struct ShownState
 
 ShownState g_shown = {};
 
-// What the page does to its list, with the page's image list: 32-bit with a
-// mask at the system's small icon size, each icon from its image of that size.
+// What the page does to its list, with the page's image list.
 void FillAsPage(HWND hList)
 {
     ::SendMessageA(hList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-    const int cx = ::GetSystemMetrics(SM_CXSMICON);
-    const int cy = ::GetSystemMetrics(SM_CYSMICON);
-    g_shown.hImages = ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 4, 4);
-    static const UINT kIcons[] = {IDI_DEVICE_TYPE1, IDI_DEVICE_TYPE2, IDI_DEVICE_TYPE3, IDI_DEVICE_TYPE0};
-    for (UINT id : kIcons)
-    {
-        HICON hIcon = (HICON)::LoadImageA(g_shown.hRes, MAKEINTRESOURCEA(id), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR);
-        ImageList_AddIcon(g_shown.hImages, hIcon);
-        if (hIcon)
-            ::DestroyIcon(hIcon);
-    }
+    g_shown.hImages = PageImageList(g_shown.hRes);
     ::SendMessageA(hList, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)g_shown.hImages);
     InsertColumn(hList, 0, "Name", 180);
     InsertColumn(hList, 1, "Address", 150);

@@ -238,13 +238,7 @@ BOOL CDevicesPage::OnInitDialog()
     const int cyIcon = ::GetSystemMetrics(SM_CYSMICON);
     m_pImageList->Create(cxIcon, cyIcon, ILC_COLOR32 | ILC_MASK, 4, 4);
     static const UINT kIcons[] = { IDI_DEVICE_TYPE1, IDI_DEVICE_TYPE2, IDI_DEVICE_TYPE3, IDI_DEVICE_TYPE0 };
-    for (UINT nIDIcon : kIcons)
-    {
-        HICON hIcon = AfxLoadIcon(nIDIcon, cxIcon, cyIcon);
-        m_pImageList->Add(hIcon);   // the list keeps a copy
-        if (hIcon != NULL)
-            ::DestroyIcon(hIcon);
-    }
+    AddIconImages(*m_pImageList, kIcons, _countof(kIcons), cxIcon, cyIcon);
     m_nImageType1 = 0;
     m_nImageType2 = 1;
     m_nImageType3 = 2;

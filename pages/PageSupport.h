@@ -1,5 +1,5 @@
 // PageSupport.h - what the pages share: setting their texts from the string
-// table, and the device change check.
+// table, an image list's icons, and the device change check.
 #pragma once
 
 #include "framework/afx.h"
@@ -21,6 +21,14 @@ void SetControlTexts(CWnd& page, UINT nIDPageText, const ControlText (&texts)[N]
 {
     SetControlTexts(page, nIDPageText, texts, N);
 }
+
+// Adds the images of icons nIDIcons[0..nCount) at cx by cy pixels to the
+// image list (32-bit with a mask, made at that size), in the order given:
+// straight from the icon resources where every icon has its exact image
+// (AddExactIconImages), else each icon loaded at that size (scaled from its
+// nearest image) and added. Returns the number of images added: nCount, or
+// fewer when an icon is missing from the resources.
+int AddIconImages(CImageList& images, const UINT* pIDIcons, size_t nCount, int cx, int cy);
 
 // The device change check. dwLastDevice holds the identity that
 // GetCurrentDevice gave last (0 at first). Returns true, and keeps the new

@@ -5,6 +5,7 @@
 
 #include "fakes/FakeDeviceService.h"
 #include "pages/DevicesPage.h"
+#include "pages/PageSupport.h"
 #include "support/PageHarness.h"
 
 #include <algorithm>
@@ -247,6 +248,75 @@ TEST_F(DevicesPageTest, TextsColumnsImagesAndStylesAreSetUp)
     ASSERT_TRUE(::GetObjectA(info.hbmImage, sizeof(bitmap), &bitmap));
     EXPECT_EQ(32, bitmap.bmBitsPixel) << "the icons lose their colours";
     ExpectAllReleased(h, service);
+}
+
+// The image list as a user sees it: each image drawn normally over white
+// and over blue (its alpha and its mask both show), and drawn as its mask.
+std::vector<DWORD> DrawnImages(HIMAGELIST hImages, int cx, int cy)
+{
+    const int count = ImageList_GetImageCount(hImages);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = cx * count;
+    info.bmiHeader.biHeight = cy * 3;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* pBits = NULL;
+    HBITMAP hBitmap = ::CreateDIBSection(NULL, &info, DIB_RGB_COLORS, &pBits, NULL, 0);
+    HDC hdc = ::CreateCompatibleDC(NULL);
+    HGDIOBJ hOld = ::SelectObject(hdc, hBitmap);
+    RECT white = {0, 0, cx * count, cy};
+    RECT blue = {0, cy, cx * count, cy * 2};
+    ::FillRect(hdc, &white, (HBRUSH)::GetStockObject(WHITE_BRUSH));
+    HBRUSH hBlue = ::CreateSolidBrush(RGB(0, 0, 255));
+    ::FillRect(hdc, &blue, hBlue);
+    ::DeleteObject(hBlue);
+    for (int i = 0; i < count; ++i)
+    {
+        ImageList_Draw(hImages, i, hdc, i * cx, 0, ILD_NORMAL);
+        ImageList_Draw(hImages, i, hdc, i * cx, cy, ILD_NORMAL);
+        ImageList_Draw(hImages, i, hdc, i * cx, cy * 2, ILD_MASK);
+    }
+    ::GdiFlush();
+    std::vector<DWORD> pixels((const DWORD*)pBits, (const DWORD*)pBits + cx * count * cy * 3);
+    ::SelectObject(hdc, hOld);
+    ::DeleteDC(hdc);
+    ::DeleteObject(hBitmap);
+    return pixels;
+}
+
+TEST_F(DevicesPageTest, TheImagesAreTheIconsOwnAtEverySize)
+{
+    static const UINT kIcons[] = {IDI_DEVICE_TYPE1, IDI_DEVICE_TYPE2, IDI_DEVICE_TYPE3, IDI_DEVICE_TYPE0};
+    // 16 and 24 pixels: the icons have images of that size; 20 (the small
+    // icon at 125%) they have not, and each icon is scaled.
+    for (int size : {16, 24, 20})
+    {
+        CImageList images, icons;
+        ASSERT_TRUE(images.Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 4));
+        ASSERT_TRUE(icons.Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 4));
+        EXPECT_EQ(4, AddIconImages(images, kIcons, 4, size, size)) << size;
+        for (UINT id : kIcons)
+        {
+            HICON hIcon = AfxLoadIcon(id, size, size);
+            ASSERT_NE(nullptr, hIcon) << size;
+            icons.Add(hIcon);
+            ::DestroyIcon(hIcon);
+        }
+        const std::vector<DWORD> drawn = DrawnImages(images, size, size);
+        EXPECT_TRUE(drawn == DrawnImages(icons, size, size)) << size << " pixels: the images differ from the icons";
+        // Not four blank squares: over white and blue the images differ,
+        // and the mask has both transparent and opaque pixels.
+        const size_t row = drawn.size() / 3;
+        EXPECT_FALSE(std::equal(drawn.begin(), drawn.begin() + row, drawn.begin() + row)) << size;
+        EXPECT_NE(std::count(drawn.begin() + 2 * row, drawn.end(), drawn[2 * row]), (long)row) << size;
+    }
+
+    // An icon the resources lack adds nothing, and the others still come.
+    CImageList images;
+    ASSERT_TRUE(images.Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 4));
+    const UINT withMissing[] = {IDI_DEVICE_TYPE1, 59999, IDI_DEVICE_TYPE0};
+    EXPECT_EQ(2, AddIconImages(images, withMissing, 3, 16, 16));
 }
 
 TEST_F(DevicesPageTest, TheLastColumnFillsTheListBesideItsScrollBar)
