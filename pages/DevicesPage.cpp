@@ -116,14 +116,15 @@ CString FormatCount(long nValue)
     return CString(text);
 }
 
-// Reads one string of the device: the BSTR starts null, is converted on the
-// heap (a null or undelivered string gives the empty text) and is freed.
+// Reads one string of the device into buffer, kept for every device of the
+// load: the BSTR starts null, is converted (a null or undelivered string
+// gives the empty text) and is freed.
 template <class Getter>
-std::string ReadText(IServiceDevice* pDevice, Getter getter)
+LPCSTR ReadText(IServiceDevice* pDevice, Getter getter, std::string& buffer)
 {
     BstrHolder text;
     (pDevice->*getter)(text.Out());
-    return text.Ansi();
+    return AnsiFromBstr(text.Get(), buffer);
 }
 
 // The map's value is the device id itself, not a cell on the heap: a
@@ -303,6 +304,7 @@ void CDevicesPage::LoadDeviceList()
     // First pass: one row per device with its name and icon; each name
     // records its device's id.
     long nMissesInARow = 0;
+    std::string buffer;
     for (long i = 0; i < nCount && nMissesInARow < kMaxMissesInARow; ++i)
     {
         ++nMissesInARow;
@@ -313,7 +315,7 @@ void CDevicesPage::LoadDeviceList()
             ComRef<IServiceDevice> device;
             if (SUCCEEDED(QueryDevice(item, device)) && device)
             {
-                std::string name = ReadText(device.Get(), &IServiceDevice::Name);
+                LPCSTR pszName = ReadText(device.Get(), &IServiceDevice::Name, buffer);
                 long nId = 0;
                 long nType = 0;
                 device->Id(&nId);
@@ -324,12 +326,12 @@ void CDevicesPage::LoadDeviceList()
                 row.mask = LVIF_TEXT | LVIF_IMAGE;
                 row.iItem = (int)i;
                 row.iSubItem = 0;
-                row.pszText = const_cast<LPSTR>(name.c_str());
+                row.pszText = const_cast<LPSTR>(pszName);
                 row.iImage = GetTypeImage(nType);
                 m_listDevices.InsertItem(&row);
                 nMissesInARow = 0;
 
-                m_mapDeviceIds.SetAt(name.c_str(), IdToValue(nId));
+                m_mapDeviceIds.SetAt(pszName, IdToValue(nId));
             }
         }
         VariantClear(&item);
@@ -351,10 +353,10 @@ void CDevicesPage::LoadDeviceList()
             ComRef<IServiceDevice> device;
             if (SUCCEEDED(QueryDevice(item, device)) && device)
             {
-                std::string text1 = ReadText(device.Get(), &IServiceDevice::ColumnText1);
-                m_listDevices.SetItemText((int)i, m_nColText1, text1.c_str());
-                std::string text2 = ReadText(device.Get(), &IServiceDevice::ColumnText2);
-                m_listDevices.SetItemText((int)i, m_nColText2, text2.c_str());
+                m_listDevices.SetItemText((int)i, m_nColText1,
+                                          ReadText(device.Get(), &IServiceDevice::ColumnText1, buffer));
+                m_listDevices.SetItemText((int)i, m_nColText2,
+                                          ReadText(device.Get(), &IServiceDevice::ColumnText2, buffer));
             }
         }
         VariantClear(&item);

@@ -6,6 +6,28 @@ std::string AnsiFromBstr(BSTR text)
     return AnsiFromBstr(text, 0xFFFFFFFFu);
 }
 
+LPCSTR AnsiFromBstr(BSTR text, std::string& buffer)
+{
+    const UINT length = text != NULL ? SysStringLen(text) : 0;
+    // A UTF-16 unit is at most three bytes in any ANSI code page (UTF-8 as
+    // the system's code page included); a long text is measured instead, so
+    // that its buffer is no larger than the text.
+    size_t capacity = (size_t)length * 3 + 1;
+    if (length > 0 && buffer.size() < capacity && capacity > 65536)
+    {
+        const int needed = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), NULL, 0, NULL, NULL);
+        capacity = needed > 0 ? static_cast<size_t>(needed) + 1 : 1;
+    }
+    if (buffer.size() < capacity)
+        buffer.assign(capacity, '\0');
+    int written = 0;
+    if (length > 0)
+        written = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), &buffer[0],
+                                      static_cast<int>(buffer.size() - 1), NULL, NULL);
+    buffer[written > 0 ? static_cast<size_t>(written) : 0] = '\0';
+    return buffer.c_str();
+}
+
 std::string AnsiFromBstr(BSTR text, UINT maxUnits)
 {
     if (text == NULL)

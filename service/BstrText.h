@@ -14,6 +14,10 @@ std::string AnsiFromBstr(BSTR text);
 // The same for the first maxUnits UTF-16 units of the text at most, cut where
 // no surrogate pair is split: for a field that shows a short text.
 std::string AnsiFromBstr(BSTR text, UINT maxUnits);
+// The same into buffer, which is kept from call to call and grows only when
+// a text does not fit: one conversion and no allocation per text, for a
+// loop over many texts. Returns the text (the buffer's), "" for a null BSTR.
+LPCSTR AnsiFromBstr(BSTR text, std::string& buffer);
 
 // Owns one BSTR and frees it with SysFreeString when destroyed.
 class BstrHolder

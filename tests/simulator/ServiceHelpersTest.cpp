@@ -76,6 +76,35 @@ TEST(ServiceHelpers, AnsiFromBstrOfAMegabyteString)
     EXPECT_EQ(static_cast<char>('a' + (length - 1) % 26), ansi[length - 1]);
 }
 
+// The buffer variant, as a loop over many texts uses it: a shorter text
+// after a longer one ends where it should, a null text reads as "", and a
+// text past the buffer's first guess (a megabyte, measured) arrives whole.
+TEST(ServiceHelpers, AnsiFromBstrIntoOneBufferForManyTexts)
+{
+    std::string buffer;
+    BSTR longer = SysAllocString(L"Front Desk MFP 210");
+    BSTR shorter = SysAllocString(L"Lab");
+    BSTR accented = SysAllocString(L"K\u00fcche");
+    EXPECT_STREQ("Front Desk MFP 210", AnsiFromBstr(longer, buffer));
+    EXPECT_STREQ("Lab", AnsiFromBstr(shorter, buffer));
+    EXPECT_STREQ("", AnsiFromBstr(NULL, buffer));
+    EXPECT_EQ(AnsiFromBstr(accented), std::string(AnsiFromBstr(accented, buffer)));
+    SysFreeString(longer);
+    SysFreeString(shorter);
+    SysFreeString(accented);
+
+    const UINT length = 1024 * 1024;
+    BSTR big = SysAllocStringLen(NULL, length);
+    ASSERT_TRUE(big != NULL);
+    for (UINT i = 0; i < length; ++i)
+        big[i] = static_cast<wchar_t>(L'a' + i % 26);
+    const std::string whole = AnsiFromBstr(big, buffer);
+    SysFreeString(big);
+    ASSERT_EQ(static_cast<size_t>(length), whole.size());
+    EXPECT_EQ(static_cast<char>('a' + (length - 1) % 26), whole[length - 1]);
+    EXPECT_GE(length + 2, buffer.size()) << "a long text's buffer is measured, not three times its length";
+}
+
 TEST(ServiceHelpers, AnsiFromBstrKeepsEmbeddedNulls)
 {
     BSTR text = SysAllocStringLen(L"ab\0cd", 5);
