@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include "lang/ServiceRes.h"
 #include "pages/PageSupport.h"
@@ -302,7 +303,16 @@ void CDevicesPage::LoadDeviceList()
         m_listDevices.SetItemCount((int)nCount);
 
     // First pass: one row per device with its name and icon; each name
-    // records its device's id.
+    // records its device's id. A list that does not sort keeps its rows in
+    // the order they were inserted: then the name of row k is the k-th name
+    // inserted, and the second pass reaches its map entry through the entry
+    // kept here instead of reading the name back from the list and looking
+    // it up again. (The map keeps each entry where it was made until it is
+    // removed, so the address of its value stays good for the load.) A list
+    // that sorts, or an insert that lands out of order, leaves the second
+    // pass reading each row's name.
+    bool bRowsInOrder = (m_listDevices.GetStyle() & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) == 0;
+    std::vector<void**> rowEntries;
     long nMissesInARow = 0;
     std::string buffer;
     for (long i = 0; i < nCount && nMissesInARow < kMaxMissesInARow; ++i)
@@ -328,10 +338,18 @@ void CDevicesPage::LoadDeviceList()
                 row.iSubItem = 0;
                 row.pszText = const_cast<LPSTR>(pszName);
                 row.iImage = GetTypeImage(nType);
-                m_listDevices.InsertItem(&row);
+                const int nRow = m_listDevices.InsertItem(&row);
                 nMissesInARow = 0;
 
-                m_mapDeviceIds.SetAt(pszName, IdToValue(nId));
+                void*& value = m_mapDeviceIds[pszName];
+                value = IdToValue(nId);
+                if (nRow >= 0 && bRowsInOrder)
+                {
+                    if ((size_t)nRow == rowEntries.size())
+                        rowEntries.push_back(&value);
+                    else
+                        bRowsInOrder = false;
+                }
             }
         }
         VariantClear(&item);
@@ -344,7 +362,9 @@ void CDevicesPage::LoadDeviceList()
     for (long i = 0; i < nCount && i < nRows; ++i)
     {
         void* pValue = NULL;
-        if (!m_mapDeviceIds.Lookup(name.Read(m_listDevices, (int)i, m_nColName), pValue))
+        if (bRowsInOrder && (size_t)i < rowEntries.size())
+            pValue = *rowEntries[(size_t)i];
+        else if (!m_mapDeviceIds.Lookup(name.Read(m_listDevices, (int)i, m_nColName), pValue))
             continue;
         VARIANT item;
         InitItemVariant(item);

@@ -32,6 +32,14 @@ public:
     CImageList* ImageList() const { return m_pImageList; }
     int MappedNames() const { return m_mapDeviceIds.GetCount(); }
     long CurrentRow() const { return m_nCurrentRow; }
+    // The load again into an emptied list, as a list of that style fills.
+    void ReloadWithStyle(DWORD dwStyle)
+    {
+        m_listDevices.DeleteAllItems();
+        FreeDeviceIds();
+        ::SetWindowLongA(m_listDevices.m_hWnd, GWL_STYLE, (LONG)(m_listDevices.GetStyle() | dwStyle));
+        LoadDeviceList();
+    }
 };
 
 typedef PageHarness<DevicesPageProbe> Harness;
@@ -506,6 +514,41 @@ TEST_F(DevicesPageTest, ItemFailuresLeaveOutRowsOrTheirColumns)
     EXPECT_EQ((Log{"SetCurrentDevice(104)"}), service.CallsMatching("SetCurrentDevice"));
     EXPECT_EQ("", h.Text(IDC_DETAIL_TEXT1));
     EXPECT_EQ("", h.Text(IDC_DETAIL_NUMBER));
+    ExpectAllReleased(h, service);
+}
+
+// A list that sorts its rows: each row still gets its own device's columns
+// (the second pass finds the device through the row's name, not through the
+// order of insertion), with a missing device and a shared name among them.
+TEST_F(DevicesPageTest, SortedRowsGetTheirOwnDevicesColumns)
+{
+    FakeDeviceService service;
+    AddNamed(service, L"Delta", 104);
+    AddNamed(service, L"Bravo", 102);
+    AddNamed(service, L"Twin", 105).columnText1 = L"first twin";
+    AddNamed(service, L"Alpha", 101);
+    AddNamed(service, L"Charlie", 103);
+    AddNamed(service, L"Twin", 106).columnText1 = L"second twin";
+    service.fail["Item(2)"] = E_FAIL;   // no row for Bravo
+    Harness h(&service);
+    ASSERT_EQ(5, Rows(h));
+
+    h.page.ReloadWithStyle(LVS_SORTASCENDING);
+    ASSERT_EQ(5, Rows(h));
+    const char* names[] = {"Alpha", "Charlie", "Delta", "Twin", "Twin"};
+    for (int row = 0; row < 5; ++row)
+    {
+        EXPECT_EQ(names[row], Cell(h, row, 0)) << row;
+        if (row < 3)
+        {
+            EXPECT_EQ(std::string(names[row]) + " c1", Cell(h, row, 1)) << row;
+            EXPECT_EQ(std::string(names[row]) + " c2", Cell(h, row, 2)) << row;
+        }
+        else
+        {
+            EXPECT_EQ("second twin", Cell(h, row, 1)) << row;   // the later device of that name
+        }
+    }
     ExpectAllReleased(h, service);
 }
 
