@@ -25,7 +25,9 @@ public:
     BOOL Lookup(LPCSTR key, void*& rValue) const;
     // Adds the key or replaces its value.
     void SetAt(LPCSTR key, void* newValue);
-    // Reference to the value of key, added as NULL when absent.
+    // Reference to the value of key, added as NULL when absent. Entries
+    // never move: the reference stays good, however the table grows, until
+    // the key is removed or the map emptied.
     void*& operator[](LPCSTR key);
     // Returns TRUE when the key was present.
     BOOL RemoveKey(LPCSTR key);

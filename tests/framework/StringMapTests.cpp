@@ -125,6 +125,26 @@ TEST(CMapStringToPtrTest, ManyKeysSetLookupRemoveIterate)
     EXPECT_TRUE(map.Lookup("again", p));
 }
 
+// A reference to a value stays the entry's while the table grows around it
+// (the Devices page keeps such references for the length of its load).
+TEST(CMapStringToPtrTest, AValueReferenceOutlivesTheTablesGrowth)
+{
+    CMapStringToPtr map(10);
+    static int before = 1, after = 2;
+    void*& value = map["kept"];
+    value = &before;
+    for (int i = 0; i < 5000; ++i)
+    {
+        CString key;
+        key.Format("device-%d", i);
+        map.SetAt(key, NULL);
+    }
+    value = &after;
+    void* p = NULL;
+    ASSERT_TRUE(map.Lookup("kept", p));
+    EXPECT_EQ(&after, p);
+}
+
 TEST(CMapStringToPtrTest, EmptyAndNullKeysAreTheSameKey)
 {
     CMapStringToPtr map;
